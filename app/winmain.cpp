@@ -1,0 +1,58 @@
+// The process entry: the window class, the one window, set-up, then the main loop.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "ox.h"
+
+namespace {
+
+HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, "MAIN");
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszMenuName = "DEFAULT";
+  wc.lpszClassName = "DEFAULT";
+  RegisterClassA(&wc);
+
+  LibraryState& s = libraryState;
+  HWND window;
+  if (s.fullScreen || s.popupWindow) {
+    window = CreateWindowExA(0, "DEFAULT", "Radire", WS_POPUP | WS_SYSMENU, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                             GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+  } else {
+    // The client area is the screen's size; the frame metrics are added once each.
+    int w = 640 + GetSystemMetrics(SM_CXBORDER) + GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXFIXEDFRAME);
+    int h = 480 + GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYEDGE) + GetSystemMetrics(SM_CYBORDER) +
+            GetSystemMetrics(SM_CYFIXEDFRAME);
+    window = CreateWindowExA(0, "DEFAULT", "Radire", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                             (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h,
+                             nullptr, nullptr, instance, nullptr);
+  }
+  if (!window) return nullptr;
+  s.mainWindow = window;
+  ShowWindow(window, (s.windowOptions & 4) ? SW_SHOWMINIMIZED : showCommand);
+  UpdateWindow(window);
+  if (!s.fullScreen && !(s.windowOptions & 1)) SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  return window;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  if (!CreateMainWindow(instance, showCommand)) return 0;
+  libraryState.instance = instance;
+  // A longer command line is cut to the buffer.
+  std::snprintf(libraryState.commandLine, sizeof libraryState.commandLine, "%s", commandLine ? commandLine : "");
+  srand(unsigned(time(nullptr)));
+  oxSystem::EnableIme(0);
+  GameStartUp();
+  oxSystem::ResetFrameTime();
+  while (RunLoopPass()) {
+  }
+  return 0;
+}

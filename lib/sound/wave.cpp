@@ -1,0 +1,10 @@
+// Wave sound objects through DirectSound.
+#include "ox.h"
+
+namespace oxSound {
+
+int Init() { return 1; }
+
+void Release() {}
+
+}  // namespace oxSound

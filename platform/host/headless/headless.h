@@ -1,0 +1,124 @@
+// The headless host: a virtual clock, scripted input, captured frames and a log of platform events.
+// Tests drive it in-process through this interface as the --headless switches do from the command line.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../host.h"
+
+namespace host {
+
+struct ScriptedEvent {
+  int frame = 0;  // queued after this presentation (0: before the first frame)
+  enum Kind { Input, Joy, JoyUnplug } kind = Input;
+  Event event{EventType::KeyDown};
+  int joyId = 0;
+  JoyReading joy;
+};
+
+// Parses an input script. On a malformed line returns false with a message naming the line.
+bool ParseInputScript(const std::string& text, std::vector<ScriptedEvent>* events, std::string* error);
+// Maps a key name of the script (RETURN, SPACE, A, 7, F4, or a number) to a virtual-key code; -1 if unknown.
+int KeyNameToVirtualKey(const std::string& name);
+
+struct HeadlessOptions {
+  int stepMs = 16;
+  int frames = 0;  // 0: no limit
+  bool display555 = false;
+  bool accelerator = false;
+  int loseSurfacesAt = 0;  // presentation after which surfaces are lost (0: never)
+  std::string logFile;
+  std::map<int, std::string> shots;  // presentation number -> PNG file
+  std::map<std::string, int> failures;  // function -> K-th call to fail (0: every call)
+  std::string answer;  // message-box answer: "" (the default button), "ok", "yes", "no", "cancel"
+};
+
+class HeadlessHost : public Host {
+ public:
+  explicit HeadlessHost(const HeadlessOptions& options = {}, uint32_t startTick = kStartTick);
+
+  uint32_t Ticks() override;
+  bool PollEvent(Event* event) override;
+  bool WaitEvent() override;
+  void OpenWindow(const WindowSpec& spec) override;
+  void SetTitle(const std::string& title) override;
+  void MinimizeWindow() override;
+  void CloseWindow() override;
+  int DesktopWidth() override { return 640; }
+  int DesktopHeight() override { return 480; }
+  void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) override;
+  void QueueEmpty() override;
+  bool DisplayIs555() override { return options_.display555; }
+  bool HasAccelerator() override { return options_.accelerator; }
+  void ShowCursor(bool shown) override;
+  void SetCursorPos(int x, int y) override;
+  void GetCursorPos(int* x, int* y) override;
+  void ClipCursor(const int* rect) override;
+  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override;
+  void Beep(unsigned type) override;
+  JoyReading Joystick(int id) override;
+  bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override;
+  void LockAudio() override {}
+  void UnlockAudio() override {}
+  void Log(const std::string& line) override;
+  bool ShouldFail(const char* function) override;
+
+  // For tests and tools.
+  void AddScript(const std::vector<ScriptedEvent>& events);
+  void QueueEvent(const Event& event) { queue_.push_back(event); }
+  void SetJoystick(int id, const JoyReading& reading);
+  void AdvanceClock(uint32_t ms) { clock_ += ms; }
+  void SetClock(uint32_t tick) { clock_ = tick; }
+  void SetAnswer(const std::string& answer) { options_.answer = answer; }
+  void SetFailure(const std::string& function, int call) { options_.failures[function] = call; calls_[function] = 0; }
+  void ClearFailures() { options_.failures.clear(); }
+  // Pulls `frames` stereo frames from the audio callback, as an output device would.
+  bool PullAudio(int16_t* out, int frames);
+  bool SurfacesLost() const { return surfacesLost_; }
+  void SetSurfacesLost(bool lost) { surfacesLost_ = lost; }
+
+  const std::vector<std::string>& LogLines() const { return log_; }
+  int Presentations() const { return presentations_; }
+  // The last presented frame as RGB888, width x height.
+  const std::vector<uint8_t>& LastFrame() const { return lastFrame_; }
+  int FrameWidth() const { return frameWidth_; }
+  int FrameHeight() const { return frameHeight_; }
+  bool windowOpen() const { return windowOpen_; }
+  bool cursorShown() const { return cursorShown_; }
+  const int* cursorClip() const { return clipped_ ? clip_ : nullptr; }
+
+ private:
+  void ReleaseScripted();
+
+  HeadlessOptions options_;
+  uint32_t clock_;
+  uint32_t lastReading_ = 0;
+  int sameReadings_ = 0;
+  int presentations_ = 0;
+  int scriptFrame_ = 0;  // presentations plus frames skipped while waiting for input
+  std::vector<ScriptedEvent> script_;
+  size_t scriptNext_ = 0;
+  std::vector<Event> queue_;
+  JoyReading joys_[2];
+  std::vector<std::string> log_;
+  std::map<std::string, int> calls_;
+  std::vector<uint8_t> lastFrame_;
+  int frameWidth_ = 0, frameHeight_ = 0;
+  bool windowOpen_ = false;
+  bool cursorShown_ = true;
+  bool clipped_ = false;
+  int clip_[4] = {0, 0, 0, 0};
+  int cursorX_ = 0, cursorY_ = 0;
+  AudioCallback audio_ = nullptr;
+  void* audioUser_ = nullptr;
+  bool surfacesLost_ = false;
+  bool realPresentations_ = false;
+  void Presented();
+};
+
+// Writes RGB888 pixels as a PNG file; returns false on failure.
+bool WritePng(const std::string& file, const std::vector<uint8_t>& rgb, int width, int height);
+
+}  // namespace host

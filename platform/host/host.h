@@ -1,0 +1,108 @@
+// What lies under the Windows components: the clock, input events, the display, cursor, message boxes,
+// beeps, joysticks and audio output. Two hosts implement it: sdl/ (the real machine) and headless/ (tests).
+// Texts crossing this interface are UTF-8.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace host {
+
+// The tick count every host starts from, so that readings taken before a host exists carry on smoothly.
+constexpr uint32_t kStartTick = 1000000;
+
+enum class EventType {
+  KeyDown,     // code: virtual key; flag: 1 when Alt is held (arrives as a system key)
+  KeyUp,       // code: virtual key; flag as for KeyDown
+  MouseMove,   // x, y in client coordinates of the 640 x 480 picture
+  ButtonDown,  // code: 0 left, 1 right; flag: 1 for a double click
+  ButtonUp,    // code: 0 left, 1 right
+  Activate,    // code: 1 gained focus, 0 lost it
+  Moved,       // x, y: the client area's new screen position
+  Close,       // the user asked to close the window
+};
+
+struct Event {
+  EventType type;
+  int code = 0;
+  int flag = 0;
+  int x = 0;
+  int y = 0;
+};
+
+// A pad's reading in joystick units: axes 0..65535 with rest at 32767, buttons as a bit mask.
+struct JoyReading {
+  bool connected = false;
+  uint32_t x = 32767;
+  uint32_t y = 32767;
+  uint32_t buttons = 0;
+  uint32_t buttonCount = 0;
+};
+
+// Fills `frames` stereo frames of interleaved 16-bit samples; called on the audio thread.
+using AudioCallback = void (*)(int16_t* out, int frames, void* user);
+
+struct WindowSpec {
+  std::string title;
+  int clientWidth = 640;
+  int clientHeight = 480;
+  bool fullScreen = true;  // the exclusive full-screen mode
+  bool minimized = false;
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  virtual uint32_t Ticks() = 0;
+  // Takes the next input event, if any.
+  virtual bool PollEvent(Event* event) = 0;
+  // Blocks until an input event is pending. Returns false when none can ever come.
+  virtual bool WaitEvent() = 0;
+
+  virtual void OpenWindow(const WindowSpec& spec) = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual void MinimizeWindow() = 0;
+  virtual void CloseWindow() = 0;
+  virtual int DesktopWidth() = 0;
+  virtual int DesktopHeight() = 0;
+
+  // Shows one 16-bit frame (5-6-5, or 5-5-5 when `is555`); `pitch` is in bytes.
+  virtual void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) = 0;
+  // The message queue was found empty, so a frame runs next. Until the program presents frames itself,
+  // the headless host counts these as its presentations.
+  virtual void QueueEmpty() {}
+  // The pixel format the display offers: true for 5-5-5.
+  virtual bool DisplayIs555() = 0;
+  // Whether a secondary 3-D device is offered.
+  virtual bool HasAccelerator() = 0;
+
+  virtual void ShowCursor(bool shown) = 0;
+  virtual void SetCursorPos(int x, int y) = 0;
+  virtual void GetCursorPos(int* x, int* y) = 0;
+  virtual void ClipCursor(const int* rect) = 0;  // left, top, right, bottom, or null to free it
+
+  // Answers IDOK, IDYES, IDNO ... as MessageBoxA does.
+  virtual int MessageBox(const std::string& caption, const std::string& text, unsigned style) = 0;
+  virtual void Beep(unsigned type) = 0;
+
+  virtual JoyReading Joystick(int id) = 0;
+
+  // Opens the audio output; returns false when there is none (everything still runs, silently).
+  virtual bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) = 0;
+  virtual void LockAudio() = 0;
+  virtual void UnlockAudio() = 0;
+
+  // The platform's event log (headless only; the SDL host drops it).
+  virtual void Log(const std::string& line) = 0;
+  // Fault injection: true when this call of the named platform function is to fail.
+  virtual bool ShouldFail(const char* function) = 0;
+};
+
+// The host in use; before one is chosen, a headless host with default settings answers.
+Host& Current();
+void Install(Host* host);
+
+// Whether a host was explicitly chosen.
+bool Installed();
+
+}  // namespace host

@@ -1,0 +1,354 @@
+#include "sdl_host.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace host {
+
+namespace {
+
+int VirtualKey(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
+  if (key >= SDLK_KP_1 && key <= SDLK_KP_9) return 0x61 + (key - SDLK_KP_1);
+  switch (key) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
+    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_SPACE: return 0x20;
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
+    case SDLK_LALT: case SDLK_RALT: return 0x12;
+    case SDLK_PAUSE: return 0x13;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_END: return 0x23;
+    case SDLK_HOME: return 0x24;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_DELETE: return 0x2E;
+    case SDLK_KP_0: return 0x60;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(options), base_(startTick) {
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
+  SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
+  sdlStart_ = SDL_GetTicks();
+}
+
+SdlHost::~SdlHost() {
+  if (audio_) SDL_CloseAudioDevice(audio_);
+  for (Pad& p : pads_) {
+    if (p.controller) SDL_GameControllerClose(p.controller);
+    else if (p.joystick) SDL_JoystickClose(p.joystick);
+  }
+  CloseWindow();
+  SDL_Quit();
+}
+
+uint32_t SdlHost::Ticks() { return base_ + (SDL_GetTicks() - sdlStart_); }
+
+bool SdlHost::Translate(const SDL_Event& e, Event* out) {
+  switch (e.type) {
+    case SDL_QUIT:
+      *out = Event{EventType::Close};
+      return true;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      int vk = VirtualKey(e.key.keysym.sym);
+      if (!vk) return false;
+      *out = Event{e.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp, vk};
+      out->flag = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == 0x12;
+      return true;
+    }
+    case SDL_MOUSEMOTION:
+      *out = Event{EventType::MouseMove};
+      out->x = e.motion.x;
+      out->y = e.motion.y;
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) return false;
+      *out = Event{e.type == SDL_MOUSEBUTTONDOWN ? EventType::ButtonDown : EventType::ButtonUp,
+                   e.button.button == SDL_BUTTON_RIGHT};
+      out->flag = e.type == SDL_MOUSEBUTTONDOWN && e.button.clicks == 2;
+      return true;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED: *out = Event{EventType::Activate, 1}; return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST: *out = Event{EventType::Activate, 0}; return true;
+        case SDL_WINDOWEVENT_MOVED:
+          *out = Event{EventType::Moved};
+          out->x = e.window.data1;
+          out->y = e.window.data2;
+          return true;
+        case SDL_WINDOWEVENT_CLOSE: *out = Event{EventType::Close}; return true;
+        default: return false;
+      }
+    case SDL_CONTROLLERDEVICEADDED:
+      OpenPad(e.cdevice.which);
+      return false;
+    case SDL_JOYDEVICEADDED:
+      if (!SDL_IsGameController(e.jdevice.which)) OpenPad(e.jdevice.which);
+      return false;
+    case SDL_JOYDEVICEREMOVED:
+      ClosePad(e.jdevice.which);
+      return false;
+    default:
+      return false;
+  }
+}
+
+bool SdlHost::PollEvent(Event* event) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e))
+    if (Translate(e, event)) return true;
+  return false;
+}
+
+bool SdlHost::WaitEvent() {
+  SDL_Event e;
+  if (!SDL_WaitEvent(&e)) return false;
+  SDL_PushEvent(&e);  // PollEvent takes it
+  return true;
+}
+
+void SdlHost::OpenWindow(const WindowSpec& spec) {
+  if (window_) return;
+  fullScreen_ = spec.fullScreen && !options_.window;
+  int w = spec.clientWidth * std::max(1, options_.scale);
+  int h = spec.clientHeight * std::max(1, options_.scale);
+  Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) |
+                 (spec.minimized ? SDL_WINDOW_MINIMIZED : 0);
+  window_ = SDL_CreateWindow(spec.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+  if (!window_) {
+    SDL_Log("cannot open a window: %s", SDL_GetError());
+    return;
+  }
+  renderer_ = SDL_CreateRenderer(window_, -1, options_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+  if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer_) {
+    SDL_RenderSetLogicalSize(renderer_, spec.clientWidth, spec.clientHeight);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+  }
+  SDL_StopTextInput();
+}
+
+void SdlHost::SetTitle(const std::string& title) {
+  if (window_) SDL_SetWindowTitle(window_, title.c_str());
+}
+
+void SdlHost::MinimizeWindow() {
+  if (window_) SDL_MinimizeWindow(window_);
+}
+
+void SdlHost::CloseWindow() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+}
+
+int SdlHost::DesktopWidth() {
+  SDL_DisplayMode mode;
+  return SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.w : 640;
+}
+
+int SdlHost::DesktopHeight() {
+  SDL_DisplayMode mode;
+  return SDL_GetDesktopDisplayMode(0, &mode) == 0 ? mode.h : 480;
+}
+
+void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) {
+  if (!renderer_) return;
+  if (!texture_ || textureW_ != width || textureH_ != height || texture555_ != is555) {
+    if (texture_) SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(renderer_, is555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
+                                 SDL_TEXTUREACCESS_STREAMING, width, height);
+    textureW_ = width;
+    textureH_ = height;
+    texture555_ = is555;
+  }
+  SDL_RenderClear(renderer_);
+  if (texture_ && pixels) {
+    SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  }
+  SDL_RenderPresent(renderer_);
+}
+
+void SdlHost::ShowCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
+
+void SdlHost::SetCursorPos(int x, int y) {
+  if (!window_) return;
+  int wx, wy;
+  SDL_GetWindowPosition(window_, &wx, &wy);
+  SDL_WarpMouseInWindow(window_, x - wx, y - wy);
+}
+
+void SdlHost::GetCursorPos(int* x, int* y) { SDL_GetGlobalMouseState(x, y); }
+
+void SdlHost::ClipCursor(const int* rect) {
+  if (!window_) return;
+  if (!rect) {
+    SDL_SetWindowGrab(window_, SDL_FALSE);
+    return;
+  }
+  SDL_SetWindowGrab(window_, SDL_TRUE);
+}
+
+int SdlHost::MessageBox(const std::string& caption, const std::string& text, unsigned style) {
+  unsigned buttons = style & 0xF;
+  SDL_MessageBoxButtonData data[3];
+  int count = 0;
+  auto add = [&](int id, const char* label, Uint32 flags) { data[count++] = {flags, id, label}; };
+  const Uint32 ret = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, esc = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+  switch (buttons) {
+    case 1: add(1, "OK", ret); add(2, "キャンセル", esc); break;
+    case 3: add(6, "はい", ret); add(7, "いいえ", 0); add(2, "キャンセル", esc); break;
+    case 4: add(6, "はい", ret); add(7, "いいえ", esc); break;
+    default: add(1, "OK", ret | esc); break;
+  }
+  unsigned icon = style & 0xF0;
+  SDL_MessageBoxData box{};
+  box.flags = icon == 0x10 ? SDL_MESSAGEBOX_ERROR : icon == 0x40 ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_WARNING;
+  box.window = window_ && !fullScreen_ ? window_ : nullptr;
+  box.title = caption.c_str();
+  box.message = text.c_str();
+  box.numbuttons = count;
+  box.buttons = data;
+  // A full-screen window would hide the box: step out of full screen while it is shown.
+  if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
+  int pressed = -1;
+  if (SDL_ShowMessageBox(&box, &pressed) != 0) pressed = -1;
+  if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  if (pressed < 0) pressed = buttons == 4 ? 7 : buttons == 0 ? 1 : 2;  // closed as Escape would
+  return pressed;
+}
+
+void SdlHost::Beep(unsigned) {
+  // No system bell under SDL: the terminal bell is the nearest thing.
+  std::fputs("\a", stderr);
+  std::fflush(stderr);
+}
+
+void SdlHost::OpenPad(int deviceIndex) {
+  SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+  for (const Pad& p : pads_)
+    if (p.id == id) return;
+  Pad pad{id, nullptr, nullptr};
+  if (SDL_IsGameController(deviceIndex)) pad.controller = SDL_GameControllerOpen(deviceIndex);
+  if (pad.controller) pad.joystick = SDL_GameControllerGetJoystick(pad.controller);
+  else pad.joystick = SDL_JoystickOpen(deviceIndex);
+  if (pad.joystick) pads_.push_back(pad);
+}
+
+void SdlHost::ClosePad(SDL_JoystickID id) {
+  for (size_t i = 0; i < pads_.size(); ++i) {
+    if (pads_[i].id != id) continue;
+    if (pads_[i].controller) SDL_GameControllerClose(pads_[i].controller);
+    else SDL_JoystickClose(pads_[i].joystick);
+    pads_.erase(pads_.begin() + i);
+    return;
+  }
+}
+
+JoyReading SdlHost::Joystick(int id) {
+  SDL_PumpEvents();
+  JoyReading r;
+  if (id < 0 || size_t(id) >= pads_.size()) return r;
+  const Pad& p = pads_[id];
+  if (!SDL_JoystickGetAttached(p.joystick)) return r;
+  r.connected = true;
+  auto axis = [](int v) { return uint32_t(std::clamp(v + 32768, 0, 65535)); };
+  if (p.controller) {
+    SDL_GameController* c = p.controller;
+    int x = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX);
+    int y = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY);
+    // The d-pad reads as full deflection.
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) x = -32768;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) x = 32767;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) y = -32768;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) y = 32767;
+    r.x = axis(x) == 32768 ? 32767 : axis(x);
+    r.y = axis(y) == 32768 ? 32767 : axis(y);
+    static const SDL_GameControllerButton order[] = {
+        SDL_CONTROLLER_BUTTON_A,     SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
+        SDL_CONTROLLER_BUTTON_Y,     SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+        SDL_CONTROLLER_BUTTON_BACK,  SDL_CONTROLLER_BUTTON_START,      SDL_CONTROLLER_BUTTON_LEFTSTICK,
+        SDL_CONTROLLER_BUTTON_RIGHTSTICK};
+    for (size_t i = 0; i < sizeof order / sizeof order[0]; ++i)
+      if (SDL_GameControllerGetButton(c, order[i])) r.buttons |= 1u << i;
+    r.buttonCount = sizeof order / sizeof order[0];
+  } else {
+    SDL_Joystick* j = p.joystick;
+    int x = SDL_JoystickNumAxes(j) > 0 ? SDL_JoystickGetAxis(j, 0) : 0;
+    int y = SDL_JoystickNumAxes(j) > 1 ? SDL_JoystickGetAxis(j, 1) : 0;
+    if (SDL_JoystickNumHats(j) > 0) {
+      Uint8 hat = SDL_JoystickGetHat(j, 0);
+      if (hat & SDL_HAT_LEFT) x = -32768;
+      if (hat & SDL_HAT_RIGHT) x = 32767;
+      if (hat & SDL_HAT_UP) y = -32768;
+      if (hat & SDL_HAT_DOWN) y = 32767;
+    }
+    r.x = axis(x) == 32768 ? 32767 : axis(x);
+    r.y = axis(y) == 32768 ? 32767 : axis(y);
+    int n = std::min(SDL_JoystickNumButtons(j), 32);
+    for (int i = 0; i < n; ++i)
+      if (SDL_JoystickGetButton(j, i)) r.buttons |= 1u << i;
+    r.buttonCount = unsigned(n);
+  }
+  return r;
+}
+
+void SdlHost::AudioThunk(void* self, Uint8* stream, int len) {
+  SdlHost* host = static_cast<SdlHost*>(self);
+  int frames = len / 4;
+  if (host->audioCallback_) host->audioCallback_(reinterpret_cast<int16_t*>(stream), frames, host->audioUser_);
+  else std::memset(stream, 0, len);
+}
+
+bool SdlHost::OpenAudio(int* sampleRate, AudioCallback callback, void* user) {
+  if (audio_) return false;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  SDL_AudioSpec want{}, have{};
+  want.freq = 44100;
+  want.format = AUDIO_S16SYS;
+  want.channels = 2;
+  want.samples = 1024;
+  want.callback = &SdlHost::AudioThunk;
+  want.userdata = this;
+  audioCallback_ = callback;
+  audioUser_ = user;
+  audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+  if (!audio_) return false;
+  *sampleRate = have.freq;
+  SDL_PauseAudioDevice(audio_, 0);
+  return true;
+}
+
+void SdlHost::LockAudio() {
+  if (audio_) SDL_LockAudioDevice(audio_);
+}
+
+void SdlHost::UnlockAudio() {
+  if (audio_) SDL_UnlockAudioDevice(audio_);
+}
+
+}  // namespace host

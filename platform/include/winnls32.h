@@ -1,0 +1,5 @@
+// The input method editor switch.
+#pragma once
+#include "windef.h"
+
+extern "C" BOOL WINAPI WINNLSEnableIME(HWND window, BOOL enable);

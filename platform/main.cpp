@@ -1,0 +1,151 @@
+// The process entry on Linux: the platform's own switches, the host, then WinMain with the rest.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "host/headless/headless.h"
+#include "host/sdl/sdl_host.h"
+#include "kernel/crt.h"
+#include "windows.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+
+namespace {
+
+const char kUsage[] =
+    "usage: radire [switches] [-- game arguments]\n"
+    "  --window               a window instead of full screen          (SDL host)\n"
+    "  --scale N              window scale                             (SDL host)\n"
+    "  --no-vsync             present without waiting for vertical sync (SDL host)\n"
+    "  --headless             the headless host\n"
+    "  --frames N             end the run (WM_CLOSE) after N presentations\n"
+    "  --step-ms MS           virtual time per presentation (default 16)\n"
+    "  --seed N               the random seed, whatever srand is given\n"
+    "  --input FILE           scripted input\n"
+    "  --shot F:FILE.png      save the frame of presentation F as PNG (repeatable)\n"
+    "  --log FILE             the platform's event log\n"
+    "  --fail NAME[:K]        make the K-th call (default: every call) of a named platform function fail\n"
+    "  --display 565|555      the pixel format of the headless display\n"
+    "  --accelerator          the headless host offers a secondary 3-D device\n"
+    "  --lose-surfaces F      the headless host loses all surfaces after presentation F\n"
+    "  --answer ok|yes|no|cancel  how the headless host answers message boxes\n"
+    "  --help\n";
+
+[[noreturn]] void Usage(const std::string& message) {
+  std::fprintf(stderr, "radire: %s\n", message.c_str());
+  std::exit(2);
+}
+
+int Number(const std::string& sw, const char* text, long low, long high) {
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (!*text || *end || v < low || v > high) Usage(sw + " needs a number from " + std::to_string(low) + " to " +
+                                                   std::to_string(high) + ", not \"" + text + "\"");
+  return int(v);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool headless = false;
+  host::HeadlessOptions ho;
+  host::SdlOptions so;
+  std::string inputFile;
+  std::string commandLine;
+  bool seedGiven = false;
+  unsigned seed = 0;
+  for (int i = 1; i < argc; ++i) {
+    std::string sw = argv[i];
+    auto value = [&]() -> const char* {
+      if (i + 1 >= argc) Usage(sw + " needs a value");
+      return argv[++i];
+    };
+    if (sw == "--") {
+      for (++i; i < argc; ++i) commandLine += (commandLine.empty() ? "" : " ") + std::string(argv[i]);
+      break;
+    } else if (sw == "--help") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (sw == "--window") {
+      so.window = true;
+    } else if (sw == "--scale") {
+      so.scale = Number(sw, value(), 1, 16);
+    } else if (sw == "--no-vsync") {
+      so.vsync = false;
+    } else if (sw == "--headless") {
+      headless = true;
+    } else if (sw == "--frames") {
+      ho.frames = Number(sw, value(), 1, 100000000);
+    } else if (sw == "--step-ms") {
+      ho.stepMs = Number(sw, value(), 0, 100000);
+    } else if (sw == "--seed") {
+      seed = unsigned(Number(sw, value(), 0, 0x7FFFFFFF));
+      seedGiven = true;
+    } else if (sw == "--input") {
+      inputFile = value();
+    } else if (sw == "--shot") {
+      std::string v = value();
+      size_t colon = v.find(':');
+      if (colon == std::string::npos || colon + 1 >= v.size()) Usage("--shot needs F:FILE.png");
+      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = v.substr(colon + 1);
+    } else if (sw == "--log") {
+      ho.logFile = value();
+    } else if (sw == "--fail") {
+      std::string v = value();
+      size_t colon = v.find(':');
+      int call = colon == std::string::npos ? 0 : Number(sw, v.substr(colon + 1).c_str(), 1, 100000000);
+      if (v.substr(0, colon).empty()) Usage("--fail needs NAME[:K]");
+      ho.failures[v.substr(0, colon)] = call;
+    } else if (sw == "--display") {
+      std::string v = value();
+      if (v != "565" && v != "555") Usage("--display takes 565 or 555, not \"" + v + "\"");
+      ho.display555 = v == "555";
+    } else if (sw == "--accelerator") {
+      ho.accelerator = true;
+    } else if (sw == "--lose-surfaces") {
+      ho.loseSurfacesAt = Number(sw, value(), 1, 100000000);
+    } else if (sw == "--answer") {
+      std::string v = value();
+      if (v != "ok" && v != "yes" && v != "no" && v != "cancel") Usage("--answer takes ok, yes, no or cancel");
+      ho.answer = v;
+    } else if (sw.rfind("--", 0) == 0) {
+      Usage("unknown switch " + sw + " (see --help)");
+    } else {
+      commandLine += (commandLine.empty() ? "" : " ") + sw;
+    }
+  }
+
+  std::vector<host::ScriptedEvent> script;
+  if (!inputFile.empty()) {
+    std::ifstream in(inputFile);
+    if (!in) Usage("cannot read the input script " + inputFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string error;
+    if (!host::ParseInputScript(text.str(), &script, &error)) Usage(error);
+  }
+
+  // The clock carries on from what the static initialisers read.
+  uint32_t now = host::Current().Ticks();
+  std::unique_ptr<host::Host> chosen;
+  if (headless) {
+    auto h = std::make_unique<host::HeadlessHost>(ho, now);
+    h->AddScript(script);
+    chosen = std::move(h);
+  } else {
+    if (!script.empty() || !ho.shots.empty()) Usage("--input and --shot need --headless");
+    chosen = std::make_unique<host::SdlHost>(so, now);
+  }
+  host::Install(chosen.get());
+  if (seedGiven) platform::PinRandomSeed(seed);
+
+  static char line[4096];
+  std::snprintf(line, sizeof line, "%s", commandLine.c_str());
+  int result = WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWDEFAULT);
+  host::Install(nullptr);
+  return result;
+}
