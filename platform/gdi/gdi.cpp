@@ -1,14 +1,84 @@
-// GDI: stock objects and device capabilities.
-#include "windows.h"
+// GDI: stock objects, selecting and deleting objects, and the DC's colour state.
+#include "gdi_object.h"
+
+namespace platform {
+
+GdiObject* StockObject(int index) {
+  // Pens and brushes are made by their own unit; until one is registered the stock entry is a bare object.
+  static GdiObject* stock[9] = {};
+  if (index < 0 || index > 8) return nullptr;
+  if (!stock[index]) {
+    stock[index] = new GdiObject(index <= 5 ? GdiKind::Brush : GdiKind::Pen);
+    stock[index]->stock = true;
+  }
+  return stock[index];
+}
+
+}  // namespace platform
+
+using platform::DeviceContext;
+using platform::GdiKind;
+using platform::GdiObject;
+using platform::ToDC;
+using platform::ToObject;
 
 extern "C" {
 
-HGDIOBJ WINAPI GetStockObject(int object) {
-  static int stock[9];
-  if (object < 0 || object > 8) return nullptr;
-  return &stock[object];
-}
+HGDIOBJ WINAPI GetStockObject(int object) { return platform::StockObject(object); }
 
 int WINAPI GetDeviceCaps(HDC, int index) { return index == BITSPIXEL ? 16 : 0; }
+
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
+  DeviceContext* d = ToDC(dc);
+  GdiObject* o = ToObject(object);
+  if (!d || !o) return nullptr;
+  GdiObject** slot = nullptr;
+  switch (o->kind) {
+    case GdiKind::Pen: slot = &d->pen; break;
+    case GdiKind::Brush: slot = &d->brush; break;
+    case GdiKind::Font: slot = &d->font; break;
+    case GdiKind::Bitmap:
+      // Only a memory DC takes a bitmap, and a bitmap lives in one DC at a time.
+      if (!d->memoryDC || !o->Pixels() || (o->selections > 0 && d->bitmap != o)) return nullptr;
+      slot = &d->bitmap;
+      d->target = *o->Pixels();
+      break;
+  }
+  GdiObject* previous = *slot;
+  if (previous) previous->selections--;
+  *slot = o;
+  o->selections++;
+  return previous;
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+  GdiObject* o = ToObject(object);
+  if (!o || o->selections > 0) return FALSE;
+  if (!o->stock) delete o;
+  return TRUE;
+}
+
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
+  if (!dc) return CLR_INVALID;
+  COLORREF previous = ToDC(dc)->textColor;
+  ToDC(dc)->textColor = color;
+  return previous;
+}
+
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
+  if (!dc) return CLR_INVALID;
+  COLORREF previous = ToDC(dc)->bkColor;
+  ToDC(dc)->bkColor = color;
+  return previous;
+}
+
+int WINAPI SetBkMode(HDC dc, int mode) {
+  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+  int previous = ToDC(dc)->bkMode;
+  ToDC(dc)->bkMode = mode;
+  return previous;
+}
+
+int WINAPI GetBkMode(HDC dc) { return dc ? ToDC(dc)->bkMode : 0; }
 
 }  // extern "C"

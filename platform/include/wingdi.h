@@ -38,3 +38,17 @@ typedef struct tagLOGFONTA {
   BYTE lfPitchAndFamily;
   CHAR lfFaceName[LF_FACESIZE];
 } LOGFONTA, *LPLOGFONTA;
+
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define CLR_INVALID 0xFFFFFFFF
+#define HGDI_ERROR ((HGDIOBJ)(LONG_PTR)-1)
+
+extern "C" {
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color);
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
+int WINAPI SetBkMode(HDC dc, int mode);
+int WINAPI GetBkMode(HDC dc);
+}
