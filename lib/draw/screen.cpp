@@ -17,6 +17,8 @@ namespace {
 constexpr const char* kScreen = "oxDraw::Screen";
 // Used for a width of -1: the library's own screen size.
 constexpr int kDefaultWidth = 640, kDefaultHeight = 480;
+// The table is made with this value of pi; with it, sin(210) x 360 truncates to -179 as sin(30) x 360 to 179.
+constexpr double kPi = 3.14159265;
 
 int Fail(const char* message, HRESULT result) { return oxSystem::ErrorMessage(kScreen, message, DWORD(result)); }
 
@@ -98,7 +100,7 @@ void ReadPixelFormat(const DDPIXELFORMAT& f, PixelFormatInfo* info) {
 }
 
 void FillSineTable(int* table) {
-  for (int i = 0; i < kSineCount; ++i) table[i] = int(std::sin(2.0 * 3.14159265358979323846 * i / 360.0) * 360.0);
+  for (int i = 0; i < kSineCount; ++i) table[i] = int(std::sin(2.0 * kPi * i / 360.0) * 360.0);
 }
 
 int Screen(int width, int height, int memoryMode) {
