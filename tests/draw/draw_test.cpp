@@ -46,8 +46,13 @@ class DrawTest : public testing_support::HeadlessTest {
     oxDraw::keySetting = KeySetting{};
   }
   void TearDown() override {
-    oxDraw::ReleaseAll();
+    Shut();
     HeadlessTest::TearDown();
+  }
+  // What the library's shutdown gives back.
+  static void Shut() {
+    oxDraw::ReleaseAll();
+    oxSystem::FreeFontRecord();
   }
   void Start() { ASSERT_EQ(oxDraw::Screen(640, 480, 1), 1); }
 
@@ -95,7 +100,7 @@ TEST_F(DrawTest, PixelFormatsGiveTheirMasksShiftsMaximaAndHalfMask) {
   Start();
   EXPECT_EQ(oxDraw::pixelFormat.redMask, 0xF800u);
   EXPECT_EQ(oxDraw::pixelFormat.halfMask, 0x7BEFu);
-  oxDraw::ReleaseAll();
+  Shut();
   HeadlessTest::TearDown();
   options_.display555 = true;
   SetUp();
@@ -361,7 +366,7 @@ TEST_F(DrawTest, EveryScreenFailureIsReportedAndGivesZero) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.function + std::string(":") + std::to_string(c.call));
-    oxDraw::ReleaseAll();
+    Shut();
     oxDraw::screen = ScreenState{};
     libraryState.windowOptions = c.windowOptions;
     host().ClearFailures();
@@ -384,11 +389,37 @@ TEST_F(DrawTest, ThirtyTwoBitsFallBackToTwentyFour) {
   EXPECT_TRUE(Reports().empty());
 
   // With 16 bits there is no second try.
-  oxDraw::ReleaseAll();
+  Shut();
   oxDraw::screen = ScreenState{};
   host().SetFailure("SetDisplayMode", 1);
   EXPECT_EQ(oxDraw::Screen(640, 480, 1), 0);
   EXPECT_EQ(oxDraw::screen.colorBits, 16);
+}
+
+TEST_F(DrawTest, ColourDepthCheckOnAShallowDesktop) {
+  libraryState.fullScreen = 0;
+  // A 32-bit desktop is deep enough for 16 bits: nothing is said.
+  EXPECT_EQ(oxDraw::CheckColorDepth(""), 1);
+  EXPECT_TRUE(Reports().empty());
+  HeadlessTest::TearDown();
+  options_.desktopBits = 8;
+  SetUp();
+  libraryState.fullScreen = 0;
+  EXPECT_EQ(oxDraw::GetDesktopBits(), 8);
+  // No setting file: the explanation, no question, and the library is shut down.
+  EXPECT_EQ(oxDraw::CheckColorDepth(""), 0);
+  ASSERT_EQ(Reports().size(), 1u);
+  EXPECT_NE(Reports()[0].find(Utf8("画面が256色以下に設定されています。")), std::string::npos) << Reports()[0];
+  EXPECT_NE(Reports()[0].find(Utf8("65536色以上に設定するか")), std::string::npos);
+  EXPECT_EQ(libraryState.shutdownState, 2);
+  // "*": asked, and a yes goes full-screen.
+  libraryState = LibraryState{};
+  libraryState.fullScreen = 0;
+  host().SetAnswer("yes");
+  EXPECT_EQ(oxDraw::CheckColorDepth("*"), 1);
+  EXPECT_NE(Reports().back().find(Utf8("フルスクリーンに切り換えますか？")), std::string::npos);
+  EXPECT_EQ(libraryState.fullScreen, 1);
+  EXPECT_EQ(libraryState.shutdownState, 0);
 }
 
 TEST_F(DrawTest, AcceleratorGivesAFlippingChain) {

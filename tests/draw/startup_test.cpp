@@ -33,7 +33,9 @@ class StartUpTest : public testing_support::HeadlessTest {
     libraryState.mainWindow = reinterpret_cast<HWND>(&windowStandIn);
   }
   void TearDown() override {
+    // What the library's shutdown gives back.
     oxDraw::ReleaseAll();
+    oxSystem::FreeFontRecord();
     HeadlessTest::TearDown();
   }
   int windowStandIn = 0;
