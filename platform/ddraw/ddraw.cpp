@@ -214,6 +214,7 @@ class Surface : public IDirectDrawSurface {
   bool hasKey_ = false;
   bool lost_ = false;
   bool locked_ = false;
+  platform::DeviceContext dcStorage_;
   platform::DeviceContext* dc_ = nullptr;
   Clipper* clipper_ = nullptr;
   Surface* back_ = nullptr;     // the attached back buffer of a flipping chain
@@ -388,7 +389,9 @@ HRESULT Surface::GetDC(HDC* dc) {
   if (dc_) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
   if (Fails("IDirectDrawSurface::GetDC")) return DDERR_CANTCREATEDC;
-  dc_ = new platform::DeviceContext;
+  // The surface keeps its one DC, so that taking it allocates nothing.
+  dcStorage_ = platform::DeviceContext{};
+  dc_ = &dcStorage_;
   dc_->target = target_;
   dc_->owner = this;
   *dc = platform::ToHDC(dc_);
@@ -397,7 +400,6 @@ HRESULT Surface::GetDC(HDC* dc) {
 
 void Surface::DropDC() {
   platform::ReleaseSelections(dc_);
-  delete dc_;
   dc_ = nullptr;
 }
 
