@@ -242,6 +242,20 @@ TEST_F(DrawTest, MirrorFlipOneStartsFromTheLastColumn) {
   EXPECT_EQ(Back(100, 50), last);
   EXPECT_EQ(Back(107, 50), first);
   EXPECT_EQ(Back(100, 53), last);
+
+  // Stretched to twice the size: each column twice, and colour-keyed like DrawObject.
+  oxDraw::ClearScreen();
+  oxDraw::DrawObjectStretch(10, 10, columns, 0, 0, 8, 4, 16, 8);
+  EXPECT_EQ(Back(10, 10), first);
+  EXPECT_EQ(Back(11, 17), first);
+  EXPECT_EQ(Back(25, 17), last);
+  EXPECT_EQ(Back(26, 10), 0);
+  // The same through GDI and the Buffer object when the driver cannot stretch.
+  oxDraw::screen.canStretch = 0;
+  oxDraw::ClearScreen();
+  oxDraw::DrawObjectStretch(10, 10, columns, 0, 0, 8, 4, 16, 8);
+  EXPECT_EQ(Back(11, 17), first);
+  EXPECT_EQ(Back(25, 17), last);
 }
 
 TEST_F(DrawTest, ScanLinesWithStepTwoSkipTheFirstRow) {
