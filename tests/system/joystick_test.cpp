@@ -99,6 +99,12 @@ TEST_F(JoystickTest, ScriptedReadingsReachJoyGetPosEx) {
   ASSERT_TRUE(host::ParseInputScript("0 joy 1 unplug\n", &events, &error)) << error;
   host().AddScript(events);
   EXPECT_EQ(joyGetPosEx(1, &info), MMRESULT(JOYERR_UNPLUGGED));
+  ASSERT_TRUE(host::ParseInputScript("0 joy 0 0 0 4294967295\n", &events, &error)) << error;
+  host().AddScript(events);
+  ASSERT_EQ(joyGetPosEx(0, &info), MMRESULT(JOYERR_NOERROR));
+  EXPECT_EQ(info.dwButtons, 0xFFFFFFFFu) << "all 32 buttons can be scripted";
+  for (const char* bad : {"0 joy 2 0 0 0\n", "0 joy 0 65536 0 0\n", "0 joy 0 0 0 4294967296\n", "0 joy 0 1 2\n"})
+    EXPECT_FALSE(host::ParseInputScript(bad, &events, &error)) << bad;
 }
 
 TEST_F(JoystickTest, NoPadReadsAsNothingPressedAndCentred) {
