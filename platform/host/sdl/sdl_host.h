@@ -2,6 +2,9 @@
 #pragma once
 #include <SDL.h>
 
+#include <ctime>
+#include <vector>
+
 #include "../host.h"
 
 namespace host {
@@ -18,6 +21,7 @@ class SdlHost : public Host {
   ~SdlHost() override;
 
   uint32_t Ticks() override;
+  int64_t WallClock() override { return int64_t(std::time(nullptr)); }
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   void OpenWindow(const WindowSpec& spec) override;
