@@ -87,18 +87,26 @@ TEST_F(JoystickTest, JoyGetPosExAnswersAsWindowsDoes) {
 }
 
 TEST_F(JoystickTest, ScriptedReadingsReachJoyGetPosEx) {
-  std::vector<host::ScriptedEvent> events;
-  std::string error;
-  ASSERT_TRUE(host::ParseInputScript("0 joy 1 100 65535 10\n", &events, &error)) << error;
-  host().AddScript(events);
+  auto play = [&](const char* script) {
+    std::vector<host::ScriptedEvent> events;
+    std::string error;
+    bool parsed = host::ParseInputScript(script, &events, &error);
+    if (parsed) host().AddScript(events);
+    return parsed;
+  };
   JOYINFOEX info = Request(JOY_RETURNX | JOY_RETURNY | JOY_RETURNBUTTONS);
+  ASSERT_TRUE(play("0 joy 1 100 65535 10\n"));
   ASSERT_EQ(joyGetPosEx(1, &info), MMRESULT(JOYERR_NOERROR));
   EXPECT_EQ(info.dwXpos, 100u);
   EXPECT_EQ(info.dwYpos, 65535u);
   EXPECT_EQ(info.dwButtons, 10u);
-  ASSERT_TRUE(host::ParseInputScript("0 joy 1 unplug\n", &events, &error)) << error;
-  host().AddScript(events);
+  ASSERT_TRUE(play("0 joy 1 unplug\n"));
   EXPECT_EQ(joyGetPosEx(1, &info), MMRESULT(JOYERR_UNPLUGGED));
+  ASSERT_TRUE(play("0 joy 0 0 0 4294967295\n"));
+  ASSERT_EQ(joyGetPosEx(0, &info), MMRESULT(JOYERR_NOERROR));
+  EXPECT_EQ(info.dwButtons, 0xFFFFFFFFu) << "all 32 buttons can be scripted";
+  for (const char* bad : {"0 joy 2 0 0 0\n", "0 joy 0 65536 0 0\n", "0 joy 0 0 0 4294967296\n", "0 joy 0 1 2\n"})
+    EXPECT_FALSE(play(bad)) << bad;
 }
 
 TEST_F(JoystickTest, NoPadReadsAsNothingPressedAndCentred) {

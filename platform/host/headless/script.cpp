@@ -89,7 +89,7 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptedEvent>* event
       } else {
         int x, y, buttons;
         if (!args(4) || !ParseInt(w[3], 0, 65535, &x) || !ParseInt(w[4], 0, 65535, &y) ||
-            !ParseInt(w[5], 0, 0x7fffffff, &buttons))
+            !ParseInt(w[5], 0, 0xffffffffL, &buttons))
           return fail("expected joy ID X Y BUTTONS with axes 0..65535");
         e.kind = ScriptedEvent::Joy;
         e.joy.connected = true;
