@@ -63,6 +63,16 @@ bool RunLoopPass();
 
 // ---- oxSystem ----
 
+// One joystick's derived state: analog values, ramps and edge states of buttons 1 to 4.
+struct JoystickRecord {
+  float analogX = 0.0f;
+  float analogY = 0.0f;
+  float axisRate = 0.0f;
+  float ramp[4] = {};
+  float buttonRate = 0.0f;
+  int edgeState[4] = {};
+};
+
 namespace oxSystem {
 
 constexpr DWORD WAIT_IDLE = 999999999;
@@ -114,6 +124,24 @@ HGLOBAL AllocFontRecord();
 HGLOBAL FreeFontRecord();
 // The font record's block, null when none is allocated.
 LOGFONTA* FontRecord();
+
+// joysticks 0 and 1
+extern JoystickRecord joysticks[2];
+void InitJoystick();
+void CalibrateJoystick();
+void ResetJoystickRamps();
+void SetJoystickRates(int id, float axisRate, float buttonRate);
+void GetJoystickCenter(int id, int* cx, int* cy);
+int GetJoyButton(int id, int n);
+int GetJoyButtonState(int id, int n);
+void GetJoyButtons(int id, int* b1, int* b2, int* b3, int* b4);
+void GetJoyButtonStates(int id, int* s1, int* s2, int* s3, int* s4);
+int GetJoyButtonRamp(int id, int n);
+void GetJoyButtonRamps(int id, int* r1, int* r2, int* r3, int* r4);
+void GetJoyDirection(int id, int* dx, int* dy);
+int GetJoyKeypadDirection(int id);
+void GetJoyPosition(int id, int* x, int* y);
+void GetJoyAnalog(int id, int* ax, int* ay);
 
 }  // namespace oxSystem
 

@@ -54,6 +54,8 @@ class Host {
   virtual ~Host() = default;
 
   virtual uint32_t Ticks() = 0;
+  // The calendar time in seconds since 1970, for the local time.
+  virtual int64_t WallClock() = 0;
   // Takes the next input event, if any.
   virtual bool PollEvent(Event* event) = 0;
   // Blocks until an input event is pending. Returns false when none can ever come.

@@ -40,6 +40,8 @@ class HeadlessHost : public Host {
   explicit HeadlessHost(const HeadlessOptions& options = {}, uint32_t startTick = kStartTick);
 
   uint32_t Ticks() override;
+  int64_t WallClock() override;
+  void SetWallClock(int64_t seconds) { wallClock_ = seconds; }
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   void OpenWindow(const WindowSpec& spec) override;
@@ -115,6 +117,7 @@ class HeadlessHost : public Host {
   void* audioUser_ = nullptr;
   bool surfacesLost_ = false;
   bool realPresentations_ = false;
+  int64_t wallClock_ = 0;  // 0: the real time
   void Presented();
 };
 
