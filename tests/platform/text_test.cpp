@@ -352,7 +352,10 @@ TEST(DrawText, AlignsClipsAndDrawsWrappedLines) {
     EXPECT_GE(boxes[align].top, 300);
     EXPECT_LE(boxes[align].bottom, 360);
     EXPECT_GT(boxes[align].bottom, 340);
-    if (align == DT_CENTER) c.Save("drawtext_center.png");
+    if (align == DT_CENTER) {
+      testing_support::TempDir dir;
+      c.Save("drawtext_center.png");
+    }
   }
   EXPECT_LE(boxes[DT_LEFT].left, 102);
   EXPECT_GE(boxes[DT_RIGHT].right, 297);
@@ -419,8 +422,12 @@ TEST(Text, AWarmFrameOfTextsAllocatesNothing) {
   EXPECT_EQ(platform::FontMemoryAllocations(), blocks);
 }
 
+// The frame to look at (RADIRE_SHOT_DIR keeps it): both faces and sizes, both background modes, turned,
+// slanted and wrapped text.
 TEST(Text, Frames) {
-  Canvas c(640, 480, platform::ToPixel(0x302010, false));
+  testing_support::TempDir dir;
+  const uint16_t ground = platform::ToPixel(0x302010, false);
+  Canvas c(640, 480, ground);
   auto text = [&](HFONT font, int x, int y, const char* s, COLORREF ink, COLORREF bk, int mode) {
     Selected sel(c.hdc(), font);
     SetTextColor(c.hdc(), ink);
@@ -443,6 +450,18 @@ TEST(Text, Frames) {
     DrawTextA(c.hdc(), "PUSH ENTER or PAD BUTTON START GAME", -1, &r, DT_WORDBREAK | DT_NOPREFIX | DT_CENTER);
   }
   text(Font(1, 12), 0, 470, "点数  12300  ハイスコア  45600", kWhite, kNavy, OPAQUE);
+  // The status line at the bottom is navy behind white; its last two rows fall off the screen.
+  const uint16_t navy = platform::ToPixel(kNavy, false), white = platform::ToPixel(kWhite, false);
+  RECT status;
+  c.Ink(ground, &status, RECT{0, 460, 640, 480});
+  EXPECT_EQ(status.left, 0);
+  EXPECT_EQ(status.top, 470);
+  EXPECT_EQ(status.bottom, 480);
+  for (int x = status.left; x < status.right; ++x) ASSERT_TRUE(c.At(x, 475) == navy || c.At(x, 475) == white);
+  // The transparent banner leaves the ground between its strokes.
+  RECT banner;
+  int inked = c.Ink(ground, &banner, RECT{0, 30, 640, 82});
+  EXPECT_LT(inked, (banner.right - banner.left) * (banner.bottom - banner.top) / 2);
   c.Save("text_frame.png");
   c.Save("text_status_zoom.png", RECT{0, 462, 240, 480}, 4);
   c.Save("text_small_zoom.png", RECT{0, 0, 240, 16}, 4);
