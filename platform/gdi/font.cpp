@@ -238,6 +238,7 @@ void SetUp(FontObject* font, const LOGFONTA& log) {
   font->bold = log.lfWeight >= 600;
   font->italic = log.lfItalic != 0;
   font->underline = log.lfUnderline != 0;
+  font->strikeOut = log.lfStrikeOut != 0;
   font->mono = font->emPixels <= 16;
   font->angle = (log.lfEscapement % 3600) / 10.0 * 3.14159265358979323846 / 180.0;
 }

@@ -26,6 +26,7 @@ struct FontObject : GdiObject {
   bool bold = false;
   bool italic = false;
   bool underline = false;
+  bool strikeOut = false;
   bool mono = false;  // small sizes are drawn without grey levels, as the system's bitmap fonts are
   double angle = 0;   // escapement, radians counter-clockwise
 };

@@ -250,6 +250,10 @@ void DrawRun(TextState& st, int x, int y, const char* s, int n, bool prefix) {
     int top = font.ascent + font.underlineTop;
     FillBox(painter, at, 0, top, width, top + font.underlineSize, ink);
   }
+  if (font.strikeOut) {
+    int top = font.ascent - font.emPixels * 3 / 10;
+    FillBox(painter, at, 0, top, width, top + font.underlineSize, ink);
+  }
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -177,6 +177,25 @@ TEST(Font, WeightsItalicAndUnderline) {
   ink(FW_NORMAL, 0, 1, &lined);
   EXPECT_GT(lined.bottom, normal.bottom);  // the line lies below the baseline
   EXPECT_LE(lined.bottom, 30);
+  EXPECT_GT(lined.right - lined.left, normal.right - normal.left);  // and runs the text's whole extent
+}
+
+TEST(Font, StrikeOutCrossesTheText) {
+  Canvas plain(200, 40), struck(200, 40);
+  LOGFONTA log = {};
+  log.lfHeight = 30;
+  Selected a(plain.hdc(), CreateFontIndirectA(&log));
+  log.lfStrikeOut = 1;
+  Selected b(struck.hdc(), CreateFontIndirectA(&log));
+  for (HDC dc : {plain.hdc(), struck.hdc()}) {
+    SetTextColor(dc, kWhite);
+    SetBkMode(dc, TRANSPARENT);
+    Out(dc, 0, 0, "o o");
+  }
+  // The blank between the letters is crossed.
+  const int blank = Extent(plain.hdc(), "o ").cx - 3;
+  EXPECT_EQ(plain.Ink(0, nullptr, RECT{blank, 0, blank + 1, 40}), 0);
+  EXPECT_GT(struck.Ink(0, nullptr, RECT{blank, 0, blank + 1, 40}), 0);
 }
 
 TEST(Text, OpaqueFillsTheExtentBoxTransparentDoesNot) {
