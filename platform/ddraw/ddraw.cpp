@@ -215,6 +215,7 @@ class Surface : public IDirectDrawSurface {
   bool lost_ = false;
   bool locked_ = false;
   platform::DeviceContext* dc_ = nullptr;
+  platform::DeviceContext dcStorage_;  // text blocks take the DC every frame, so it is not allocated
   Clipper* clipper_ = nullptr;
   Surface* back_ = nullptr;     // the attached back buffer of a flipping chain
   Surface* frontOf_ = nullptr;  // set on that back buffer
@@ -388,7 +389,8 @@ HRESULT Surface::GetDC(HDC* dc) {
   if (dc_) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
   if (Fails("IDirectDrawSurface::GetDC")) return DDERR_CANTCREATEDC;
-  dc_ = new platform::DeviceContext;
+  dcStorage_ = platform::DeviceContext{};
+  dc_ = &dcStorage_;
   dc_->target = target_;
   dc_->owner = this;
   *dc = platform::ToHDC(dc_);
@@ -397,7 +399,6 @@ HRESULT Surface::GetDC(HDC* dc) {
 
 void Surface::DropDC() {
   platform::ReleaseSelections(dc_);
-  delete dc_;
   dc_ = nullptr;
 }
 
