@@ -209,6 +209,21 @@ struct KeySetting {
   int keyTopLeft = 0;
 };
 
+// The font block open between oxDraw::SetFont and oxDraw::EndText.
+struct TextContext {
+  HDC dc = nullptr;
+  HFONT font = nullptr;
+  HGDIOBJ oldFont = nullptr;
+};
+
+struct FpsMeter {
+  int frames;
+  float fps;
+  float maxFps;
+  float minFps;
+  DWORD sampleAt;
+};
+
 namespace oxDraw {
 
 constexpr int kObjectCount = 1024;
@@ -287,6 +302,23 @@ int StepWipe();
 void CloseWipe();
 // Brings the GDI surface to the front so that a message box can be seen; nothing before the screen exists.
 void ShowGdiSurface();
+
+// text: SetFont opens a block on the back surface, EndText closes it; Printf and PrintText do both.
+extern TextContext textContext;
+extern RECT TextRect;  // what MeasureText measured
+extern char TextBuffer[256];
+void SetFont(int face, int height, int angle, int weight, BYTE italic, BYTE underline);
+void SetTextColor(COLORREF text, COLORREF background, int transparent);
+void TextOut(int x, int y, const char* text);
+void DrawText(int left, int top, int right, int bottom, const char* text, int alignment);
+int MeasureText(int left, int top, int right, int bottom, const char* text);
+void EndText();
+void Printf(int x, int y, const char* format, ...);
+void PrintText(int x, int y, const char* text);
+
+// the frame-rate meter
+extern FpsMeter fpsMeter;
+void ShowFps();
 
 }  // namespace oxDraw
 

@@ -1,6 +1,7 @@
 // GDI: stock objects, selecting and deleting objects, and the DC's colour state.
 #include <initializer_list>
 
+#include "font.h"
 #include "gdi_object.h"
 
 namespace platform {
@@ -55,6 +56,8 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   }
   GdiObject* previous = *slot;
   if (previous) previous->selections--;
+  // A DC that never had a font has the system font, and hands it back to be selected again.
+  if (!previous && o->kind == GdiKind::Font) previous = &platform::SystemFont();
   *slot = o;
   o->selections++;
   return previous;

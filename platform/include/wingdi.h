@@ -78,3 +78,17 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 int WINAPI SetBkMode(HDC dc, int mode);
 int WINAPI GetBkMode(HDC dc);
 }
+
+// Fonts and text.
+#define FW_DONTCARE 0
+#define FW_NORMAL 400
+#define FW_BOLD 700
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define SHIFTJIS_CHARSET 128
+
+extern "C" {
+HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
+BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
+}

@@ -45,4 +45,28 @@ std::string Cp932ToUtf8(const std::string& text) { return Convert("UTF-8", "CP93
 
 std::string Utf8ToCp932(const std::string& text) { return Convert("CP932", "UTF-8", text, "?", 2); }
 
+int DecodeCp932(const char* text, int length, char32_t* code) {
+  if (length <= 0) return 0;
+  unsigned char c = static_cast<unsigned char>(text[0]);
+  if (c < 0x80) {
+    *code = c;
+    return 1;
+  }
+  int n = IsCp932Lead(c) ? 2 : 1;
+  *code = kCp932Default;
+  if (n > length) return 1;
+  static iconv_t cd = iconv_open("UTF-32LE", "CP932");
+  if (cd == (iconv_t)-1) return 1;
+  unsigned char out[8];
+  char* in = const_cast<char*>(text);
+  size_t inLeft = size_t(n);
+  char* o = reinterpret_cast<char*>(out);
+  size_t oLeft = sizeof out;
+  size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (r == size_t(-1) || inLeft != 0 || sizeof out - oLeft != 4) return 1;
+  *code = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 | char32_t(out[3]) << 24;
+  return n;
+}
+
 }  // namespace platform
