@@ -14,6 +14,7 @@ int Screen(int width, int height, int) {
   screen.height = height;
   ClipRect = RECT{0, 0, width, height};
   oxSound::Init();
+  oxSound::ClearObjects();
   oxSound::InitMidi();
   oxSystem::ResetWaits();
   oxSystem::AllocFontRecord();

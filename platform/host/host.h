@@ -91,6 +91,8 @@ class Host {
   virtual bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) = 0;
   virtual void LockAudio() = 0;
   virtual void UnlockAudio() = 0;
+  // True when the output is pulled by its owner (tests) rather than by a device of its own.
+  virtual bool AudioPulled() { return false; }
 
   // The platform's event log (headless only; the SDL host drops it).
   virtual void Log(const std::string& line) = 0;

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "../host/host.h"
 #include "../kernel/codepage.h"
@@ -35,6 +36,11 @@ int cursorCount = 0;  // ShowCursor's display counter
 HCURSOR currentCursor = nullptr;
 bool cursorClipped = false;
 RECT cursorClip;
+std::vector<void (*)()> pumps;
+
+void RunPumps() {
+  for (size_t i = 0; i < pumps.size(); ++i) pumps[i]();
+}
 
 HWND Handle() { return reinterpret_cast<HWND>(&theWindow); }
 
@@ -134,6 +140,12 @@ void ResetWindowing() {
   cursorCount = 0;
   currentCursor = nullptr;
   cursorClipped = false;
+}
+
+void AddMessagePump(void (*pump)()) {
+  for (auto p : pumps)
+    if (p == pump) return;
+  pumps.push_back(pump);
 }
 
 }  // namespace platform
@@ -253,6 +265,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeFlags) {
   // Posted messages come before input, as on Windows; WM_QUIT once both are empty of posted work.
   std::deque<MSG>* from = nullptr;
+  RunPumps();
   if (!posted.empty()) {
     from = &posted;
   } else if (quitPending) {
@@ -291,6 +304,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 BOOL WINAPI WaitMessage(void) {
+  RunPumps();
   if (!posted.empty() || quitPending || !input.empty()) return TRUE;
   PumpHost();
   if (!input.empty()) return TRUE;
