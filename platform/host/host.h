@@ -106,5 +106,7 @@ void Install(Host* host);
 
 // Whether a host was explicitly chosen.
 bool Installed();
+// Counts the installations, so that what holds on to a host can tell a new one from the old.
+unsigned Generation();
 
 }  // namespace host

@@ -14,10 +14,10 @@ Mixer& Mixer::Instance() {
 
 bool Mixer::Open() {
   // Tests install one host after another; each gets the output anew.
-  if (opened_ && host_ != &host::Current()) opened_ = false;
+  if (opened_ && generation_ != host::Generation()) opened_ = false;
   if (!opened_) {
     opened_ = true;
-    host_ = &host::Current();
+    generation_ = host::Generation();
     int rate = 44100;
     device_ = host::Current().OpenAudio(&rate, &Mixer::Callback, this);
     if (device_ && rate > 0) rate_ = rate;
@@ -49,7 +49,7 @@ void Mixer::Render(int16_t* out, int frames) {
 }
 
 void Mixer::Service() {
-  if (!opened_ || device_ || host_ != &host::Current()) return;
+  if (!opened_ || device_ || generation_ != host::Generation()) return;
   uint32_t now = host::Current().Ticks();
   uint32_t elapsed = now - lastService_;
   if (elapsed < 10) return;

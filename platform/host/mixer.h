@@ -43,7 +43,7 @@ class Mixer {
   std::mutex lock_;
   std::vector<MixerSource*> sources_;
   std::vector<int32_t> mix_;
-  host::Host* host_ = nullptr;
+  unsigned generation_ = 0;
   bool opened_ = false;
   bool device_ = false;
   int rate_ = 44100;

@@ -76,16 +76,25 @@ class Synth : public platform::MixerSource {
         mix[(done + i) * 2 + 1] += int32_t(std::clamp(right[i], -1.0f, 1.0f) * 32767.0f);
       }
       done += n;
+      EndSongs();
     }
+  }
+
+ private:
+  // A song ends with its last event; the player itself would wait for the notes to fade first.
+  void EndSongs() {
     for (auto& d : devices) {
-      if (d->mode == Mode::Playing && d->player && fluid_player_get_status(d->player) == FLUID_PLAYER_DONE) {
+      if (d->mode != Mode::Playing || !d->player) continue;
+      int total = fluid_player_get_total_ticks(d->player);
+      if (fluid_player_get_status(d->player) == FLUID_PLAYER_DONE ||
+          (total > 0 && fluid_player_get_current_tick(d->player) >= total)) {
+        fluid_player_stop(d->player);
         d->mode = Mode::Stopped;
         d->ended = true;
       }
     }
   }
 
- private:
   static constexpr int kTailFrames = 44100 * 2;  // notes still ringing after the last play
 
   static Synth* Create() {
