@@ -57,6 +57,8 @@ class Synth : public platform::MixerSource {
   }
 
   fluid_synth_t* synth() { return synth_; }
+  // With no device left nothing is rendered any more, not even the fading tail.
+  void Quiet() { tail_ = 0; }
   fluid_settings_t* settings() { return settings_; }
   std::vector<std::unique_ptr<Device>> devices;
 
@@ -252,6 +254,7 @@ void Close(Synth* synth, Device* d) {
   fluid_synth_all_sounds_off(synth->synth(), -1);
   auto& list = synth->devices;
   list.erase(std::remove_if(list.begin(), list.end(), [&](auto& p) { return p.get() == d; }), list.end());
+  if (list.empty()) synth->Quiet();
 }
 
 MCIERROR Reply(LPSTR out, UINT length, const std::string& text) {
