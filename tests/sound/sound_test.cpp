@@ -520,4 +520,33 @@ TEST(SoundProgram, StartsTheSongFromItsDirectoryEvenWithBlanksInThePath) {
   EXPECT_EQ(mci[2], "mci \"play midi notify\" -> 0");
 }
 
+// The real host: the SDL audio output written to a file by SDL's disk driver.
+TEST(SoundProgram, TheSdlHostPlaysTheSongAndStartsItAgainAtItsEnd) {
+  TempDir dir;
+  // A chord of 0.3 s, then a rest; the song ends at 1.5 s.
+  std::string track = std::string("\x00\xC0\x00\x00\x90\x3C\x64\x00\x90\x40\x64\x00\x90\x43\x64", 15) +
+                      "\x82\x20\x80\x3C\x40" + std::string("\x00\x80\x40\x40\x00\x80\x43\x40", 8) +
+                      std::string("\x89\x00\xFF\x2F\x00", 5);
+  std::string song = std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0", 21) + char(track.size()) + track;
+  WriteFile("MAIN.MID", song);
+  std::filesystem::copy_file(Program(), "sound_program");
+  std::filesystem::permissions("sound_program", std::filesystem::perms::owner_all);
+  std::string command = "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + dir.File("out.raw") +
+                        "' SDL_VIDEODRIVER=dummy timeout 30 ./sound_program --window >out.txt 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile("out.txt");
+  std::string raw = ReadFile("out.raw");
+  std::vector<int16_t> samples(raw.size() / 2);
+  std::memcpy(samples.data(), raw.data(), samples.size() * 2);
+  ASSERT_GT(samples.size(), size_t(44100 * 2 * 3)) << "less than three seconds of output";
+  auto window = [&](double from, double to) {
+    size_t a = size_t(from * 44100) * 2, b = size_t(to * 44100) * 2;
+    return Rms(std::vector<int16_t>(samples.begin() + long(a), samples.begin() + long(b)), 0);
+  };
+  double first = window(0.0, 0.4), rest = window(1.1, 1.45), again = window(1.55, 1.95), third = window(3.05, 3.45);
+  EXPECT_GT(first, 300.0);
+  EXPECT_GT(again, 300.0);
+  EXPECT_GT(third, 300.0);
+  EXPECT_LT(rest * 10, again) << "the rest before the restart is not quiet";
+}
+
 }  // namespace
