@@ -58,6 +58,12 @@ class Host {
   virtual bool PollEvent(Event* event) = 0;
   // Blocks until an input event is pending. Returns false when none can ever come.
   virtual bool WaitEvent() = 0;
+  // Waits at most `ms` for an input event: 1 when one is pending, 0 when the time ran out, -1 when none
+  // can ever come. A host without a real wait of its own just waits.
+  virtual int WaitEventFor(int ms) {
+    (void)ms;
+    return WaitEvent() ? 1 : -1;
+  }
 
   virtual void OpenWindow(const WindowSpec& spec) = 0;
   virtual void SetTitle(const std::string& title) = 0;

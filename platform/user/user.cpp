@@ -304,15 +304,19 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 BOOL WINAPI WaitMessage(void) {
-  RunPumps();
-  if (!posted.empty() || quitPending || !input.empty()) return TRUE;
-  PumpHost();
-  if (!input.empty()) return TRUE;
-  if (!host::Current().WaitEvent()) {
-    // No input can ever come (a finished script): close rather than wait for ever.
-    host::Current().Log("no more input: close");
-    input.push_back(Make(WM_CLOSE, 0, 0));
+  for (;;) {
+    RunPumps();
+    if (!posted.empty() || quitPending || !input.empty()) return TRUE;
+    PumpHost();
+    if (!input.empty()) return TRUE;
+    // With pumps the wait wakes now and then, so that what they post (a song's end) is not held up.
+    int woken = pumps.empty() ? (host::Current().WaitEvent() ? 1 : -1) : host::Current().WaitEventFor(50);
+    if (woken > 0) return TRUE;
+    if (woken < 0) break;
   }
+  // No input can ever come (a finished script): close rather than wait for ever.
+  host::Current().Log("no more input: close");
+  input.push_back(Make(WM_CLOSE, 0, 0));
   return TRUE;
 }
 

@@ -465,4 +465,32 @@ TEST_F(SoundPlatform, WithoutAnyOutputSongsStillEndAndDirectSoundIsAbsent) {
   host::Install(host_.get());
 }
 
+// While the application is inactive the loop sleeps in WaitMessage; the song's end must still get through.
+class SleepyHost : public DeviceLessHost {
+ public:
+  int WaitEventFor(int ms) override {
+    AdvanceClock(uint32_t(ms));
+    ++waits;
+    return waits > 200 ? -1 : 0;
+  }
+  int waits = 0;
+};
+
+TEST_F(SoundPlatform, WaitMessageWakesForTheSongsEnd) {
+  SleepyHost sleepy;
+  host::Install(&sleepy);
+  WriteFile("short.mid", MakeMidi(2, 100));
+  ASSERT_EQ(mciSendStringA("open short.mid type sequencer alias s", nullptr, 0, nullptr), 0u);
+  ASSERT_EQ(mciSendStringA("play s notify", nullptr, 0, window_), 0u);
+  ASSERT_TRUE(WaitMessage());
+  EXPECT_GE(sleepy.waits, 4);   // it slept through the 0.2 s of the song
+  EXPECT_LT(sleepy.waits, 200);  // and woke for its end, not for the end of all input
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, UINT(MM_MCINOTIFY));
+  EXPECT_EQ(m.wParam, WPARAM(MCI_NOTIFY_SUCCESSFUL));
+  mciSendStringA("close all", nullptr, 0, nullptr);
+  host::Install(host_.get());
+}
+
 }  // namespace

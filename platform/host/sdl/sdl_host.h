@@ -22,6 +22,7 @@ class SdlHost : public Host {
   uint32_t Ticks() override;
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
+  int WaitEventFor(int ms) override;
   void OpenWindow(const WindowSpec& spec) override;
   void SetTitle(const std::string& title) override;
   void MinimizeWindow() override;
