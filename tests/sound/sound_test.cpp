@@ -1,6 +1,7 @@
 // The library's music and wave sound objects, through the window procedure and the platform's mixer.
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -518,6 +519,23 @@ TEST(SoundProgram, StartsTheSongFromItsDirectoryEvenWithBlanksInThePath) {
   EXPECT_EQ(mci[0], "mci \"open \"" + where + "MAIN.MID\" type sequencer alias midi\" -> 0");
   EXPECT_EQ(mci[1], "mci \"seek midi to start\" -> 0");
   EXPECT_EQ(mci[2], "mci \"play midi notify\" -> 0");
+}
+
+TEST(SoundProgram, WithoutASoundfontTheGameGoesOnSilentlyAfterOneLine) {
+  TempDir dir;
+  std::filesystem::copy_file(Program(), "sound_program");
+  std::filesystem::permissions("sound_program", std::filesystem::perms::owner_all);
+  WriteFile("MAIN.MID", MakeMidi(8));
+  std::string command =
+      "RADIRE_SOUNDFONT=/nonexistent.sf2 ./sound_program --headless --frames 20 --log run.log >out.txt 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile("out.txt");
+  std::string out = ReadFile("out.txt");
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+  EXPECT_NE(out.find("no General MIDI soundfont"), std::string::npos) << out;
+  std::string log = ReadFile("run.log");
+  EXPECT_NE(log.find("type sequencer alias midi\" -> 343"), std::string::npos) << log;
+  EXPECT_NE(log.find("mci \"play midi notify\" -> 263"), std::string::npos) << log;
+  EXPECT_NE(log.find("frame limit reached"), std::string::npos) << log;
 }
 
 // The real host: the SDL audio output written to a file by SDL's disk driver.
