@@ -12,8 +12,6 @@
 #include "kernel/crt.h"
 #include "windows.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
-
 namespace {
 
 const char kUsage[] =

@@ -2,6 +2,7 @@
 #pragma once
 #include "windef.h"
 #include "mmsystem.h"
+#include "unknwn.h"
 
 #ifndef DIRECTSOUND_VERSION
 #define DIRECTSOUND_VERSION 0x0900
@@ -76,15 +77,6 @@ typedef const DSBUFFERDESC* LPCDSBUFFERDESC;
 
 typedef GUID* LPGUID;
 typedef const GUID* LPCGUID;
-
-class IUnknown {
- public:
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
-
- protected:
-  virtual ~IUnknown() = default;
-};
 
 class IDirectSoundBuffer : public IUnknown {
  public:

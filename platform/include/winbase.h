@@ -43,6 +43,9 @@ typedef struct _MEMORYSTATUS {
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814
 #define ERROR_RESOURCE_TYPE_NOT_FOUND 1813
 
+// The program's entry, which the program itself defines.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+
 extern "C" {
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD milliseconds);

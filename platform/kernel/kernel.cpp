@@ -143,8 +143,10 @@ void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS status) {
 void WINAPI GetLocalTime(LPSYSTEMTIME out) {
   struct timespec now;
   clock_gettime(CLOCK_REALTIME, &now);
+  time_t seconds = time_t(host::Current().WallClock());
+  if (seconds != now.tv_sec) now.tv_nsec = 0;
   struct tm local;
-  localtime_r(&now.tv_sec, &local);
+  localtime_r(&seconds, &local);
   out->wYear = WORD(local.tm_year + 1900);
   out->wMonth = WORD(local.tm_mon + 1);
   out->wDayOfWeek = WORD(local.tm_wday);

@@ -1,6 +1,7 @@
 #include "headless.h"
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -37,6 +38,8 @@ uint32_t HeadlessHost::Ticks() {
   lastReading_ = clock_;
   return clock_;
 }
+
+int64_t HeadlessHost::WallClock() { return wallClock_ ? wallClock_ : int64_t(std::time(nullptr)); }
 
 void HeadlessHost::AddScript(const std::vector<ScriptedEvent>& events) {
   script_.insert(script_.end(), events.begin(), events.end());

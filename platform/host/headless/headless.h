@@ -28,6 +28,7 @@ struct HeadlessOptions {
   int frames = 0;  // 0: no limit
   bool display555 = false;
   bool accelerator = false;
+  int desktopBits = 32;
   int loseSurfacesAt = 0;  // presentation after which surfaces are lost (0: never)
   std::string logFile;
   std::map<int, std::string> shots;  // presentation number -> PNG file
@@ -40,6 +41,8 @@ class HeadlessHost : public Host {
   explicit HeadlessHost(const HeadlessOptions& options = {}, uint32_t startTick = kStartTick);
 
   uint32_t Ticks() override;
+  int64_t WallClock() override;
+  void SetWallClock(int64_t seconds) { wallClock_ = seconds; }
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   void OpenWindow(const WindowSpec& spec) override;
@@ -77,8 +80,9 @@ class HeadlessHost : public Host {
   void ClearFailures() { options_.failures.clear(); }
   // Pulls `frames` stereo frames from the audio callback, as an output device would.
   bool PullAudio(int16_t* out, int frames);
-  bool SurfacesLost() const { return surfacesLost_; }
-  void SetSurfacesLost(bool lost) { surfacesLost_ = lost; }
+  bool SurfacesLost() const override { return surfacesLost_; }
+  void SetSurfacesLost(bool lost) override { surfacesLost_ = lost; }
+  int DesktopBits() override { return options_.desktopBits; }
 
   const std::vector<std::string>& LogLines() const { return log_; }
   int Presentations() const { return presentations_; }
@@ -116,6 +120,7 @@ class HeadlessHost : public Host {
   void* audioUser_ = nullptr;
   bool surfacesLost_ = false;
   bool realPresentations_ = false;
+  int64_t wallClock_ = 0;  // 0: the real time
   void Presented();
 };
 

@@ -43,17 +43,19 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  // Face buttons by position, whatever their labels say, so button 1 is the bottom one on every pad.
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
   SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
   sdlStart_ = SDL_GetTicks();
+  // Pads already connected are announced only by events the message loop has not taken yet, and the
+  // joystick set-up comes before it: open them now.
+  RefreshPads();
 }
 
 SdlHost::~SdlHost() {
   if (audio_) SDL_CloseAudioDevice(audio_);
-  for (Pad& p : pads_) {
-    if (p.controller) SDL_GameControllerClose(p.controller);
-    else if (p.joystick) SDL_JoystickClose(p.joystick);
-  }
+  for (Pad& p : pads_) ClosePad(p.id);
   CloseWindow();
   SDL_Quit();
 }
@@ -257,31 +259,49 @@ void SdlHost::Beep(unsigned) {
 
 void SdlHost::OpenPad(int deviceIndex) {
   SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
-  for (const Pad& p : pads_)
-    if (p.id == id) return;
-  Pad pad{id, nullptr, nullptr};
+  if (id < 0) return;
+  Pad* free = nullptr;
+  for (Pad& p : pads_) {
+    if (p.joystick && p.id == id) return;
+    if (!p.joystick && !free) free = &p;
+  }
+  if (!free) return;
+  Pad pad;
+  pad.id = id;
   if (SDL_IsGameController(deviceIndex)) pad.controller = SDL_GameControllerOpen(deviceIndex);
   if (pad.controller) pad.joystick = SDL_GameControllerGetJoystick(pad.controller);
   else pad.joystick = SDL_JoystickOpen(deviceIndex);
-  if (pad.joystick) pads_.push_back(pad);
+  if (pad.joystick) *free = pad;
 }
 
 void SdlHost::ClosePad(SDL_JoystickID id) {
-  for (size_t i = 0; i < pads_.size(); ++i) {
-    if (pads_[i].id != id) continue;
-    if (pads_[i].controller) SDL_GameControllerClose(pads_[i].controller);
-    else SDL_JoystickClose(pads_[i].joystick);
-    pads_.erase(pads_.begin() + i);
+  for (Pad& p : pads_) {
+    if (!p.joystick || p.id != id) continue;
+    if (p.controller) SDL_GameControllerClose(p.controller);
+    else SDL_JoystickClose(p.joystick);
+    p = Pad{};
     return;
   }
 }
 
+// Pads come and go between frames; the device events may still wait in the queue, so look directly.
+void SdlHost::RefreshPads() {
+  for (Pad& p : pads_)
+    if (p.joystick && !SDL_JoystickGetAttached(p.joystick)) ClosePad(p.id);
+  int open = 0;
+  for (const Pad& p : pads_) open += p.joystick != nullptr;
+  int devices = SDL_NumJoysticks();
+  if (devices == open) return;
+  for (int i = 0; i < devices; ++i) OpenPad(i);
+}
+
 JoyReading SdlHost::Joystick(int id) {
-  SDL_PumpEvents();
   JoyReading r;
-  if (id < 0 || size_t(id) >= pads_.size()) return r;
+  if (id < 0 || id >= kPadSlots) return r;
+  SDL_PumpEvents();
+  RefreshPads();
   const Pad& p = pads_[id];
-  if (!SDL_JoystickGetAttached(p.joystick)) return r;
+  if (!p.joystick) return r;
   r.connected = true;
   auto axis = [](int v) { return uint32_t(std::clamp(v + 32768, 0, 65535)); };
   if (p.controller) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <SDL.h>
 
+#include <ctime>
 #include <vector>
 
 #include "../host.h"
@@ -20,6 +21,7 @@ class SdlHost : public Host {
   ~SdlHost() override;
 
   uint32_t Ticks() override;
+  int64_t WallClock() override { return int64_t(std::time(nullptr)); }
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   int WaitEventFor(int ms) override;
@@ -64,12 +66,17 @@ class SdlHost : public Host {
   void* audioUser_ = nullptr;
   static void AudioThunk(void* self, Uint8* stream, int len);
 
+  void RefreshPads();
+
   struct Pad {
-    SDL_JoystickID id;
-    SDL_GameController* controller;
-    SDL_Joystick* joystick;
+    SDL_JoystickID id = -1;
+    SDL_GameController* controller = nullptr;
+    SDL_Joystick* joystick = nullptr;  // null: the slot is free
   };
-  std::vector<Pad> pads_;  // in the order they were connected
+  // Joystick n is slot n: a pad takes the lowest free slot when it is connected and keeps it until it
+  // is unplugged, so the pads that stay keep their numbers.
+  static constexpr int kPadSlots = 16;
+  Pad pads_[kPadSlots];
 };
 
 }  // namespace host
