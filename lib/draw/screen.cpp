@@ -204,6 +204,7 @@ int Screen(int width, int height, int memoryMode) {
   scrollPage.tileObject = 0;
 
   oxSound::Init();
+  oxSound::ClearObjects();
   oxSound::InitMidi();
   oxSystem::ResetWaits();
   oxSystem::AllocFontRecord();

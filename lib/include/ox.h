@@ -324,12 +324,77 @@ void ShowFps();
 
 // ---- oxSound ----
 
+#ifndef DIRECTSOUND_VERSION
+#define DIRECTSOUND_VERSION 0x0300
+#endif
+#include <dsound.h>
+
 namespace oxSound {
 
-int Init();
+constexpr int SOUND_OBJECT_MAX = 70;
+constexpr int SOUND_BUFFER_MAX = 10;
+
+// MIDI music: one song at a time under the alias "midi".
+struct MidiState {
+  int open = 0;  // set by PlayMidi even when its open failed, cleared by StopMidi
+  int loop = 1;  // the song restarts at its end
+};
+extern MidiState midiState;
+
 int InitMidi();
-int RestartMidi();
+int PlayMidi(const char* file);
+void RestartMidi();
+void StopMidi();
+int CloseMidi();
+void SetMidiNoLoop();
+// Whether the library considers the music device open (the window procedure asks on MM_MCINOTIFY).
 int MidiOpen();
+
+// Wave sound objects.
+struct SoundObject {
+  int used;
+  char name[31];
+  int bufferCount;
+  int nextBuffer;
+  DWORD baseFrequency;
+  LPDIRECTSOUNDBUFFER buffer[SOUND_BUFFER_MAX];
+  LONG volume[SOUND_BUFFER_MAX];
+  DWORD frequency[SOUND_BUFFER_MAX];
+  LONG pan[SOUND_BUFFER_MAX];
+};
+
+struct SoundState {
+  LPDIRECTSOUND directSound = nullptr;
+  LPDIRECTSOUNDBUFFER primary = nullptr;
+  int available = 0;
+  int reloading = 0;
+  int reloadPosition = 0;
+};
+extern SoundState soundState;
+extern SoundObject soundObjects[SOUND_OBJECT_MAX];
+
+int Init();
+// Empties every entry of the sound table (the screen set-up does this right after Init).
+void ClearObjects();
 void Release();
+void Restore();
+int LoadObject(const char* name, int count);
+void ReleaseObject(int obj);
+void Play(int obj, int sel);
+void PlayLoop(int obj, int sel);
+void Stop(int obj, int sel);
+void Toggle(int obj, int sel);
+void ChangeFrequency(int obj, int delta, int sel);
+void ResetFrequency(int obj, int sel);
+void SetFrequency(int obj, int value, int sel);
+void ChangePan(int obj, int delta, int sel);
+void ResetPan(int obj, int sel);
+void SetPan(int obj, int value, int sel);
+void PanLeft(int obj, int sel);
+void PanRight(int obj, int sel);
+void ChangeVolume(int obj, int delta, int sel);
+void ResetVolume(int obj, int sel);
+void SetVolume(int obj, int value, int sel);
+void PlayWaveFile(const char* file);
 
 }  // namespace oxSound

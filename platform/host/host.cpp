@@ -6,6 +6,7 @@ namespace host {
 
 namespace {
 Host* installed = nullptr;
+unsigned generation = 0;
 }
 
 Host& Current() {
@@ -15,7 +16,12 @@ Host& Current() {
   return fallback;
 }
 
-void Install(Host* h) { installed = h; }
+void Install(Host* h) {
+  installed = h;
+  ++generation;
+}
+
+unsigned Generation() { return generation; }
 
 bool Installed() { return installed != nullptr; }
 

@@ -61,6 +61,12 @@ class Host {
   virtual bool PollEvent(Event* event) = 0;
   // Blocks until an input event is pending. Returns false when none can ever come.
   virtual bool WaitEvent() = 0;
+  // Waits at most `ms` for an input event: 1 when one is pending, 0 when the time ran out, -1 when none
+  // can ever come. A host without a real wait of its own just waits.
+  virtual int WaitEventFor(int ms) {
+    (void)ms;
+    return WaitEvent() ? 1 : -1;
+  }
 
   virtual void OpenWindow(const WindowSpec& spec) = 0;
   virtual void SetTitle(const std::string& title) = 0;
@@ -99,6 +105,8 @@ class Host {
   virtual bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) = 0;
   virtual void LockAudio() = 0;
   virtual void UnlockAudio() = 0;
+  // True when the output is pulled by its owner (tests) rather than by a device of its own.
+  virtual bool AudioPulled() { return false; }
 
   // The platform's event log (headless only; the SDL host drops it).
   virtual void Log(const std::string& line) = 0;
@@ -124,5 +132,7 @@ void Install(Host* host);
 
 // Whether a host was explicitly chosen.
 bool Installed();
+// Counts the installations, so that what holds on to a host can tell a new one from the old.
+unsigned Generation();
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // DirectDraw, first interfaces: the DirectDraw object, 16-bit surfaces, colour keys, blits and the clipper.
 #pragma once
 #include "windef.h"
+#include "unknwn.h"
 
 #define _FACDD 0x876
 #define MAKE_DDHRESULT(code) ((HRESULT)(0x80000000u | (_FACDD << 16) | (code)))
@@ -258,13 +259,6 @@ typedef struct _DDBLTFX {
   DDCOLORKEY ddckSrcColorkey;
 } DDBLTFX, *LPDDBLTFX;
 
-struct IUnknown {
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
-
- protected:
-  virtual ~IUnknown() = default;
-};
 
 struct IDirectDrawClipper : IUnknown {
   virtual HRESULT SetHWnd(DWORD flags, HWND window) = 0;

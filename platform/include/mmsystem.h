@@ -25,7 +25,7 @@ typedef DWORD MCIERROR;
 #define MCIERR_INVALID_DEVICE_NAME (MCIERR_BASE + 7)
 #define MCIERR_CANNOT_LOAD_DRIVER (MCIERR_BASE + 10)
 #define MCIERR_BAD_INTEGER (MCIERR_BASE + 14)
-#define MCIERR_PARAM_OVERFLOW (MCIERR_BASE + 15)
+#define MCIERR_PARAM_OVERFLOW (MCIERR_BASE + 12)
 #define MCIERR_MISSING_PARAMETER (MCIERR_BASE + 17)
 #define MCIERR_DEVICE_NOT_READY (MCIERR_BASE + 20)
 #define MCIERR_INTERNAL (MCIERR_BASE + 21)
@@ -33,6 +33,15 @@ typedef DWORD MCIERROR;
 #define MCIERR_DUPLICATE_ALIAS (MCIERR_BASE + 33)
 #define MCIERR_INVALID_FILE (MCIERR_BASE + 40)
 #define MCIERR_FILE_READ (MCIERR_BASE + 92)
+#define MCIERR_DEVICE_OPEN (MCIERR_BASE + 9)
+#define MCIERR_MISSING_STRING_ARGUMENT (MCIERR_BASE + 13)
+#define MCIERR_UNSUPPORTED_FUNCTION (MCIERR_BASE + 18)
+#define MCIERR_OUTOFRANGE (MCIERR_BASE + 26)
+#define MCIERR_MISSING_DEVICE_NAME (MCIERR_BASE + 36)
+#define MCIERR_NO_CLOSING_QUOTE (MCIERR_BASE + 38)
+#define MCIERR_EXTRA_CHARACTERS (MCIERR_BASE + 49)
+#define MCIERR_MISSING_COMMAND_STRING (MCIERR_BASE + 11)
+#define MCIERR_SEQ_NOMIDIPRESENT (MCIERR_BASE + 87)
 
 #define JOYERR_BASE 160
 #define JOYERR_NOERROR 0
@@ -72,4 +81,117 @@ extern "C" {
 MCIERROR WINAPI mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback);
 MMRESULT WINAPI joyGetPosEx(UINT uJoyID, LPJOYINFOEX pji);
 MMRESULT WINAPI joyConfigChanged(DWORD dwFlags);
+}
+
+// ---- wave formats ----
+
+#define WAVE_FORMAT_PCM 1
+
+typedef struct tWAVEFORMATEX {
+  WORD wFormatTag;
+  WORD nChannels;
+  DWORD nSamplesPerSec;
+  DWORD nAvgBytesPerSec;
+  WORD nBlockAlign;
+  WORD wBitsPerSample;
+  WORD cbSize;
+} WAVEFORMATEX, *PWAVEFORMATEX, *LPWAVEFORMATEX;
+typedef const WAVEFORMATEX* LPCWAVEFORMATEX;
+
+typedef struct waveformat_tag {
+  WORD wFormatTag;
+  WORD nChannels;
+  DWORD nSamplesPerSec;
+  DWORD nAvgBytesPerSec;
+  WORD nBlockAlign;
+} WAVEFORMAT, *LPWAVEFORMAT;
+
+typedef struct pcmwaveformat_tag {
+  WAVEFORMAT wf;
+  WORD wBitsPerSample;
+} PCMWAVEFORMAT, *LPPCMWAVEFORMAT;
+
+// ---- mmio: buffered reading of RIFF files ----
+
+typedef DWORD FOURCC;
+typedef char* HPSTR;
+DECLARE_HANDLE(HMMIO);
+typedef LRESULT(CALLBACK* LPMMIOPROC)(LPSTR info, UINT message, LPARAM param1, LPARAM param2);
+
+#define mmioFOURCC(c0, c1, c2, c3) \
+  ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) | ((DWORD)(BYTE)(c3) << 24))
+#define FOURCC_RIFF mmioFOURCC('R', 'I', 'F', 'F')
+#define FOURCC_LIST mmioFOURCC('L', 'I', 'S', 'T')
+
+typedef struct _MMIOINFO {
+  DWORD dwFlags;
+  FOURCC fccIOProc;
+  LPMMIOPROC pIOProc;
+  UINT wErrorRet;
+  HANDLE htask;
+  LONG cchBuffer;
+  HPSTR pchBuffer;
+  HPSTR pchNext;
+  HPSTR pchEndRead;
+  HPSTR pchEndWrite;
+  LONG lBufOffset;
+  LONG lDiskOffset;
+  DWORD adwInfo[3];
+  DWORD dwReserved1;
+  DWORD dwReserved2;
+  HMMIO hmmio;
+} MMIOINFO, *LPMMIOINFO;
+typedef const MMIOINFO* LPCMMIOINFO;
+
+typedef struct _MMCKINFO {
+  FOURCC ckid;
+  DWORD cksize;
+  FOURCC fccType;
+  DWORD dwDataOffset;
+  DWORD dwFlags;
+} MMCKINFO, *LPMMCKINFO;
+typedef const MMCKINFO* LPCMMCKINFO;
+
+#define MMIOERR_BASE 256
+#define MMIOERR_FILENOTFOUND (MMIOERR_BASE + 1)
+#define MMIOERR_OUTOFMEMORY (MMIOERR_BASE + 2)
+#define MMIOERR_CANNOTOPEN (MMIOERR_BASE + 3)
+#define MMIOERR_CANNOTCLOSE (MMIOERR_BASE + 4)
+#define MMIOERR_CANNOTREAD (MMIOERR_BASE + 5)
+#define MMIOERR_CANNOTWRITE (MMIOERR_BASE + 6)
+#define MMIOERR_CANNOTSEEK (MMIOERR_BASE + 7)
+#define MMIOERR_CANNOTEXPAND (MMIOERR_BASE + 8)
+#define MMIOERR_CHUNKNOTFOUND (MMIOERR_BASE + 9)
+#define MMIOERR_UNBUFFERED (MMIOERR_BASE + 10)
+
+#define MMIO_READ 0x00000000
+#define MMIO_WRITE 0x00000001
+#define MMIO_READWRITE 0x00000002
+#define MMIO_ALLOCBUF 0x00010000
+#define MMIO_DIRTY 0x10000000
+#define MMIO_FINDCHUNK 0x0010
+#define MMIO_FINDRIFF 0x0020
+#define MMIO_FINDLIST 0x0040
+#define MMIO_DEFAULTBUFFER 8192
+
+// ---- simple wave playback ----
+
+#define SND_SYNC 0x0000
+#define SND_ASYNC 0x0001
+#define SND_NODEFAULT 0x0002
+#define SND_MEMORY 0x0004
+#define SND_LOOP 0x0008
+#define SND_NOSTOP 0x0010
+
+extern "C" {
+HMMIO WINAPI mmioOpenA(LPSTR file, LPMMIOINFO info, DWORD flags);
+MMRESULT WINAPI mmioClose(HMMIO mmio, UINT flags);
+LONG WINAPI mmioRead(HMMIO mmio, HPSTR buffer, LONG bytes);
+LONG WINAPI mmioSeek(HMMIO mmio, LONG offset, int origin);
+MMRESULT WINAPI mmioGetInfo(HMMIO mmio, LPMMIOINFO info, UINT flags);
+MMRESULT WINAPI mmioSetInfo(HMMIO mmio, LPCMMIOINFO info, UINT flags);
+MMRESULT WINAPI mmioAdvance(HMMIO mmio, LPMMIOINFO info, UINT flags);
+MMRESULT WINAPI mmioDescend(HMMIO mmio, LPMMCKINFO chunk, const MMCKINFO* parent, UINT flags);
+MMRESULT WINAPI mmioAscend(HMMIO mmio, LPMMCKINFO chunk, UINT flags);
+BOOL WINAPI sndPlaySoundA(LPCSTR sound, UINT flags);
 }

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "../host/host.h"
 #include "../kernel/codepage.h"
@@ -35,6 +36,11 @@ int cursorCount = 0;  // ShowCursor's display counter
 HCURSOR currentCursor = nullptr;
 bool cursorClipped = false;
 RECT cursorClip;
+std::vector<void (*)()> pumps;
+
+void RunPumps() {
+  for (size_t i = 0; i < pumps.size(); ++i) pumps[i]();
+}
 
 HWND Handle() { return reinterpret_cast<HWND>(&theWindow); }
 
@@ -140,6 +146,12 @@ void ResetWindowing() {
   cursorCount = 0;
   currentCursor = nullptr;
   cursorClipped = false;
+}
+
+void AddMessagePump(void (*pump)()) {
+  for (auto p : pumps)
+    if (p == pump) return;
+  pumps.push_back(pump);
 }
 
 }  // namespace platform
@@ -260,6 +272,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT removeFlags) {
   // Posted messages come before input, as on Windows; WM_QUIT once both are empty of posted work.
   std::deque<MSG>* from = nullptr;
+  RunPumps();
   if (!posted.empty()) {
     from = &posted;
   } else if (quitPending) {
@@ -298,14 +311,19 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 BOOL WINAPI WaitMessage(void) {
-  if (!posted.empty() || quitPending || !input.empty()) return TRUE;
-  PumpHost();
-  if (!input.empty()) return TRUE;
-  if (!host::Current().WaitEvent()) {
-    // No input can ever come (a finished script): close rather than wait for ever.
-    host::Current().Log("no more input: close");
-    input.push_back(Make(WM_CLOSE, 0, 0));
+  for (;;) {
+    RunPumps();
+    if (!posted.empty() || quitPending || !input.empty()) return TRUE;
+    PumpHost();
+    if (!input.empty()) return TRUE;
+    // With pumps the wait wakes now and then, so that what they post (a song's end) is not held up.
+    int woken = pumps.empty() ? (host::Current().WaitEvent() ? 1 : -1) : host::Current().WaitEventFor(50);
+    if (woken > 0) return TRUE;
+    if (woken < 0) break;
   }
+  // No input can ever come (a finished script): close rather than wait for ever.
+  host::Current().Log("no more input: close");
+  input.push_back(Make(WM_CLOSE, 0, 0));
   return TRUE;
 }
 

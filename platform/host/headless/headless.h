@@ -65,6 +65,7 @@ class HeadlessHost : public Host {
   bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override;
   void LockAudio() override {}
   void UnlockAudio() override {}
+  bool AudioPulled() override { return true; }
   void Log(const std::string& line) override;
   bool ShouldFail(const char* function) override;
 

@@ -127,6 +127,13 @@ bool SdlHost::WaitEvent() {
   return true;
 }
 
+int SdlHost::WaitEventFor(int ms) {
+  SDL_Event e;
+  if (!SDL_WaitEventTimeout(&e, ms)) return 0;
+  SDL_PushEvent(&e);  // PollEvent takes it
+  return 1;
+}
+
 void SdlHost::OpenWindow(const WindowSpec& spec) {
   if (window_) return;
   fullScreen_ = spec.fullScreen && !options_.window;

@@ -24,6 +24,7 @@ class SdlHost : public Host {
   int64_t WallClock() override { return int64_t(std::time(nullptr)); }
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
+  int WaitEventFor(int ms) override;
   void OpenWindow(const WindowSpec& spec) override;
   void SetTitle(const std::string& title) override;
   void MinimizeWindow() override;
