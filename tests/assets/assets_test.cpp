@@ -479,6 +479,24 @@ TEST(Assets, EmbeddedPicturesEqualTheFiles) {
     EXPECT_EQ(std::memcmp(data, file.data() + 14, file.size() - 14), 0);
   }
   EXPECT_EQ(FindResourceA(nullptr, "MAIN.MID", RT_BITMAP), nullptr) << "only the pictures are embedded";
+  EXPECT_NE(FindResourceA(nullptr, "title.bmp", RT_BITMAP), nullptr) << "names are case-insensitive";
+  EXPECT_EQ(FindResourceA(nullptr, "TITLE.BMP", RT_RCDATA), nullptr) << "the type must match";
+}
+
+TEST(Assets, OtherResourceTypesHoldTheWholeFile) {
+  // What the embedding gives another program: raw data and named types such as "WAVE".
+  struct Case {
+    const char* name;
+    LPCSTR type;
+  };
+  for (Case c : {Case{"TEKI.DAT", RT_RCDATA}, Case{"TEKI2.DAT", "WAVE"}}) {
+    SCOPED_TRACE(c.name);
+    std::string file = ReadFile(Asset(c.name == std::string("TEKI.DAT") ? "teki.dat" : "teki2.dat"));
+    HRSRC found = FindResourceA(nullptr, c.name, c.type);
+    ASSERT_NE(found, nullptr);
+    ASSERT_EQ(SizeofResource(nullptr, found), file.size());
+    EXPECT_EQ(std::memcmp(LockResource(LoadResource(nullptr, found)), file.data(), file.size()), 0);
+  }
 }
 
 TEST(Assets, GeneratorReproducesTheFilesExactly) {
