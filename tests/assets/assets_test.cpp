@@ -499,6 +499,24 @@ TEST(Assets, OtherResourceTypesHoldTheWholeFile) {
   }
 }
 
+TEST(Assets, ProgramAloneLoadsItsPicturesFromItsResources) {
+  // The program copied away from its files: every picture comes from the resources, with no report.
+  testing_support::TempDir dir;
+  std::filesystem::copy_file(Asset("radire"), dir.File("radire"));
+  std::string bin = BinDir();
+  setenv("RADIRE_BIN", dir.path().c_str(), 1);
+  testing_support::RunResult alone = testing_support::RunProgram("--headless --frames 3");
+  testing_support::RunResult without = testing_support::RunProgram("--headless --frames 3 --fail FindResourceA");
+  setenv("RADIRE_BIN", bin.c_str(), 1);
+  EXPECT_EQ(alone.exitCode, 0) << alone.output;
+  int reports = 0, reportsWithout = 0;
+  for (const std::string& line : alone.log) reports += line.find("messagebox") != std::string::npos;
+  for (const std::string& line : without.log) reportsWithout += line.find("messagebox") != std::string::npos;
+  EXPECT_EQ(reports, 0);
+  // Without the resources the same run reports every one of the eleven pictures.
+  EXPECT_EQ(reportsWithout, 11);
+}
+
 TEST(Assets, GeneratorReproducesTheFilesExactly) {
   testing_support::TempDir dir;
   std::string command = std::string("'") + RADIRE_ASSET_GENERATOR + "' '" + dir.path() + "'";
