@@ -18,8 +18,9 @@ struct GameSettings {
   int stage23BossHits;
 };
 
-// Values picked by playing: stage 1 lasts about a minute and a half, stages 2 and 3 two to three minutes
-// each, and every boss takes some ten seconds of steady fire.
+// Worked out from the speeds of the stages: stage 1 wants about a minute of kills before its boss, stages
+// 2 and 3 a minute or two before the call, and every boss some ten seconds of steady fire. The stage-1
+// boss must fall before the sinking ship (14 px/s, 30 px back per kill) reaches the bottom line.
 constexpr GameSettings kSettings = {
     5,   // bossFrameCount: frames 0 to 4 cycle, frame 5 repeats frame 0
     10,  // stage1BossHits

@@ -479,6 +479,42 @@ TEST(Assets, EmbeddedPicturesEqualTheFiles) {
     EXPECT_EQ(std::memcmp(data, file.data() + 14, file.size() - 14), 0);
   }
   EXPECT_EQ(FindResourceA(nullptr, "MAIN.MID", RT_BITMAP), nullptr) << "only the pictures are embedded";
+  EXPECT_NE(FindResourceA(nullptr, "title.bmp", RT_BITMAP), nullptr) << "names are case-insensitive";
+  EXPECT_EQ(FindResourceA(nullptr, "TITLE.BMP", RT_RCDATA), nullptr) << "the type must match";
+}
+
+TEST(Assets, OtherResourceTypesHoldTheWholeFile) {
+  // What the embedding gives another program: raw data and named types such as "WAVE".
+  struct Case {
+    const char* name;
+    LPCSTR type;
+  };
+  for (Case c : {Case{"TEKI.DAT", RT_RCDATA}, Case{"TEKI2.DAT", "WAVE"}}) {
+    SCOPED_TRACE(c.name);
+    std::string file = ReadFile(Asset(c.name == std::string("TEKI.DAT") ? "teki.dat" : "teki2.dat"));
+    HRSRC found = FindResourceA(nullptr, c.name, c.type);
+    ASSERT_NE(found, nullptr);
+    ASSERT_EQ(SizeofResource(nullptr, found), file.size());
+    EXPECT_EQ(std::memcmp(LockResource(LoadResource(nullptr, found)), file.data(), file.size()), 0);
+  }
+}
+
+TEST(Assets, ProgramAloneLoadsItsPicturesFromItsResources) {
+  // The program copied away from its files: every picture comes from the resources, with no report.
+  testing_support::TempDir dir;
+  std::filesystem::copy_file(Asset("radire"), dir.File("radire"));
+  std::string bin = BinDir();
+  setenv("RADIRE_BIN", dir.path().c_str(), 1);
+  testing_support::RunResult alone = testing_support::RunProgram("--headless --frames 3");
+  testing_support::RunResult without = testing_support::RunProgram("--headless --frames 3 --fail FindResourceA");
+  setenv("RADIRE_BIN", bin.c_str(), 1);
+  EXPECT_EQ(alone.exitCode, 0) << alone.output;
+  int reports = 0, reportsWithout = 0;
+  for (const std::string& line : alone.log) reports += line.find("messagebox") != std::string::npos;
+  for (const std::string& line : without.log) reportsWithout += line.find("messagebox") != std::string::npos;
+  EXPECT_EQ(reports, 0);
+  // Without the resources the same run reports every one of the eleven pictures.
+  EXPECT_EQ(reportsWithout, 11);
 }
 
 TEST(Assets, GeneratorReproducesTheFilesExactly) {
