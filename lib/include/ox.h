@@ -288,6 +288,19 @@ void CloseWipe();
 // Brings the GDI surface to the front so that a message box can be seen; nothing before the screen exists.
 void ShowGdiSurface();
 
+// text and the frame-rate meter
+void SetFont(int face, int height, int angle, int weight, int italic, int underline);
+void SetTextColor(COLORREF text, COLORREF background, int transparent);
+void TextOut(int x, int y, const char* text);
+void DrawText(int left, int top, int right, int bottom, const char* text, int alignment);
+void EndText();
+void Printf(int x, int y, const char* format, ...);
+void ShowFps();
+
+// pixel effects
+int DrawObjectRotate(int destLeft, int destTop, int destRight, int destBottom, int angle, int object, int left,
+                     int top, int right, int bottom);
+
 }  // namespace oxDraw
 
 // ---- oxSound ----
@@ -298,6 +311,7 @@ int Init();
 int InitMidi();
 int RestartMidi();
 int MidiOpen();
+int PlayMidi(const char* file);
 void Release();
 
 }  // namespace oxSound
