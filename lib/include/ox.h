@@ -289,7 +289,7 @@ void CloseWipe();
 void ShowGdiSurface();
 
 // text and the frame-rate meter
-void SetFont(int face, int height, int angle, int weight, int italic, int underline);
+void SetFont(int face, int height, int angle, int weight, BYTE italic, BYTE underline);
 void SetTextColor(COLORREF text, COLORREF background, int transparent);
 void TextOut(int x, int y, const char* text);
 void DrawText(int left, int top, int right, int bottom, const char* text, int alignment);
