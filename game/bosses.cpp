@@ -5,6 +5,10 @@
 
 bool Stage1BossPhase() { return stage.kills >= settings.stage1KillsForBoss; }
 
+// The stage-1 clear waits for the banner of the final hit, and stage 1 shows nothing while it waits; a boss
+// that needed no hit would leave the game waiting, without a picture, for a hit that cannot come.
+int Stage1BossHitsNeeded() { return settings.stage1BossHits > 1 ? settings.stage1BossHits : 1; }
+
 void AnimateBoss() {
   if (settings.bossAnimMode == 0) {
     // A fixed frame; the product is taken wide so that no setting can overflow it.
@@ -136,7 +140,7 @@ void SetUpStage2() {
 
 void CheckStageClear(int stageNumber) {
   if (stageNumber == 1) {
-    if (!Stage1BossPhase() || stage.bossHits < settings.stage1BossHits) return;
+    if (!Stage1BossPhase() || stage.bossHits < Stage1BossHitsNeeded()) return;
     boss.x = 700;
     // The clear waits for the banner of the final hit.
     if (banner.state == 1) {

@@ -196,6 +196,7 @@ void UpdateHitBanner(int stageNumber);
 
 // bosses.cpp
 bool Stage1BossPhase();
+int Stage1BossHitsNeeded();
 void DrawBoss(int stageNumber);
 void AnimateBoss();
 void PlaceStage1Boss();

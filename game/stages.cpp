@@ -8,7 +8,7 @@ namespace {
 
 void DrawBackground() { oxDraw::DrawObject(0, 0, pictures.haikei, 0, 0, 640, 480); }
 
-bool Stage1BossAlive() { return stage.bossHits < settings.stage1BossHits; }
+bool Stage1BossAlive() { return stage.bossHits < Stage1BossHitsNeeded(); }
 
 // The boss steps of stages 2 and 3 after the normal-phase tests, then the clear.
 void RunBossPhase(int stageNumber) {

@@ -116,8 +116,8 @@ TEST_F(StagesTest, BossDefeatOverridesTheSinkingDeath) {
 
 TEST_F(StagesTest, DefeatedBossWaitsForTheBannerWithoutPresenting) {
   Start(1);
-  settings.stage1BossHits = 0;  // defeated from the first boss-phase frame on
   stage.kills = 10;
+  stage.bossHits = 3;  // defeated, but without the banner of a final hit
   banner.state = 0;
   ClearStage1Field();
   int before = host().Presentations();
@@ -130,6 +130,28 @@ TEST_F(StagesTest, DefeatedBossWaitsForTheBannerWithoutPresenting) {
   Frame();
   EXPECT_EQ(game.scene, 2);
   EXPECT_EQ(host().Presentations() - before, 1);
+}
+
+TEST_F(StagesTest, BossThatNeedsNoHitStillTakesOne) {
+  // With no kills and no hits asked for, the game would wait, without a picture, for a banner that cannot come.
+  settings.stage1KillsForBoss = 0;
+  settings.stage1BossHits = 0;
+  Start(1);
+  int before = host().Presentations();
+  Frame();
+  Frame();
+  EXPECT_EQ(host().Presentations() - before, 2);
+  EXPECT_EQ(game.scene, 1);
+  boss.drawn = 1;
+  boss.x = 100;
+  ship.x = 400;
+  ship.y = 200;
+  shot.live = 1;
+  shot.x = 200;
+  shot.y = 160;  // on the boss
+  Frame();
+  EXPECT_EQ(game.scene, 2);
+  EXPECT_EQ(game.score, 10000);
 }
 
 TEST_F(StagesTest, StageThreeShotHitsOnTheFrameItIsFired) {
