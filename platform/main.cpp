@@ -1,4 +1,8 @@
 // The process entry on Linux: the platform's own switches, the host, then WinMain with the rest.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,6 +48,43 @@ int Number(const std::string& sw, const char* text, long low, long high) {
   if (!*text || *end || v < low || v > high) Usage(sw + " needs a number from " + std::to_string(low) + " to " +
                                                    std::to_string(high) + ", not \"" + text + "\"");
   return int(v);
+}
+
+// The game opens its data files and keeps its high score by bare name in the current directory. Started from
+// anywhere else, it runs in the user's own data directory, where links lead to the data files beside the
+// program and the high-score file is the user's to write.
+void EnterDataDirectory() {
+  static const char* const kDataFiles[] = {"data.dat", "teki.dat", "teki2.dat"};
+  if (access(kDataFiles[0], F_OK) == 0) return;
+  char exe[4096];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return;
+  exe[n] = '\0';
+  std::string programDir(exe);
+  programDir.erase(programDir.rfind('/') + 1);
+  if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
+
+  std::string base;
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg && xdg[0] == '/') base = xdg;
+  else if (const char* home = std::getenv("HOME"); home && home[0] == '/') base = std::string(home) + "/.local/share";
+  else return;
+  // Every level of the directory, as mkdir -p makes it.
+  std::string dir = base + "/radire";
+  for (size_t at = 1; at != std::string::npos; at = dir.find('/', at + 1)) mkdir(dir.substr(0, at).c_str(), 0755);
+  mkdir(dir.c_str(), 0755);
+
+  for (const char* name : kDataFiles) {
+    std::string target = programDir + name, link = dir + "/" + name;
+    struct stat st;
+    // A file the user put there is theirs; links are renewed, so a rebuilt program's data is found.
+    if (lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) continue;
+    unlink(link.c_str());
+    if (access(target.c_str(), F_OK) == 0 && symlink(target.c_str(), link.c_str()) != 0)
+      std::fprintf(stderr, "radire: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+  }
+  if (chdir(dir.c_str()) != 0)
+    std::fprintf(stderr, "radire: cannot enter %s: %s\n", dir.c_str(), std::strerror(errno));
 }
 
 }  // namespace
@@ -141,6 +182,7 @@ int main(int argc, char** argv) {
   host::Install(chosen.get());
   if (seedGiven) platform::PinRandomSeed(seed);
 
+  EnterDataDirectory();
   static char line[4096];
   std::snprintf(line, sizeof line, "%s", commandLine.c_str());
   int result = WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWDEFAULT);

@@ -320,6 +320,11 @@ void PrintText(int x, int y, const char* text);
 extern FpsMeter fpsMeter;
 void ShowFps();
 
+
+// pixel effects
+int DrawObjectRotate(int destLeft, int destTop, int destRight, int destBottom, int angle, int object, int left,
+                     int top, int right, int bottom);
+
 }  // namespace oxDraw
 
 // ---- oxSound ----

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -211,6 +213,24 @@ LPVOID WINAPI LockResource(HGLOBAL data) { return data; }
 
 DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
   return resource ? DWORD(reinterpret_cast<platform::EmbeddedResource*>(resource)->size) : 0;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
+  if (!existingName || !newName || Fails("MoveFileExA")) {
+    lastError = ERROR_ACCESS_DENIED;
+    return FALSE;
+  }
+  std::string from = platform::Cp932ToUtf8(existingName), to = platform::Cp932ToUtf8(newName);
+  if (!(flags & MOVEFILE_REPLACE_EXISTING) && access(to.c_str(), F_OK) == 0) {
+    lastError = ERROR_ALREADY_EXISTS;
+    return FALSE;
+  }
+  // rename replaces the target in one step, as the replacing move does.
+  if (std::rename(from.c_str(), to.c_str()) != 0) {
+    lastError = errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
+    return FALSE;
+  }
+  return TRUE;
 }
 
 }  // extern "C"
