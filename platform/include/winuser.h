@@ -205,4 +205,5 @@ BOOL WINAPI MessageBeep(UINT type);
 
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
+BOOL WINAPI InvertRect(HDC dc, const RECT* rect);
 }
