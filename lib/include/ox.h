@@ -1,6 +1,7 @@
 // The game library: what a game built on it includes. A game provides GameStartUp and GameFrame.
 #pragma once
 #include <windows.h>
+#include <ddraw.h>
 
 #include <cstdio>
 
@@ -122,6 +123,7 @@ int GetWatchKeyCount();
 BOOL EnableIme(int enable);
 HGLOBAL AllocFontRecord();
 HGLOBAL FreeFontRecord();
+int InitJoystick();
 // The font record's block, null when none is allocated.
 LOGFONTA* FontRecord();
 
@@ -180,23 +182,111 @@ struct ScreenState {
   int width = 0;
   int height = 0;
   int colorBits = 16;
+  IDirectDraw* ddraw = nullptr;
+  IDirectDrawSurface* front = nullptr;
+  IDirectDrawSurface* back = nullptr;
+  IDirectDrawClipper* clipper = nullptr;
+  int useAccelerator = 0;
+  int canStretch = 0;
+};
+
+// The back surface's 16-bit pixel format.
+struct PixelFormatInfo {
+  DWORD redMask = 0, greenMask = 0, blueMask = 0;
+  int redShift = 0, greenShift = 0, blueShift = 0;
+  int redMax = 0, greenMax = 0, blueMax = 0;
+  // The bits that survive a one-bit right shift of a pixel without crossing into the next channel.
+  DWORD halfMask = 0;
+};
+
+struct ObjectSlot {
+  IDirectDrawSurface* surface = nullptr;
+  char name[32] = {};  // empty: free; "*": made by CreateObject
+  COLORREF colorKey = 0;  // 0xFFFFFFFF: the top-left pixel
+};
+
+struct KeySetting {
+  COLORREF keyColor = 0;
+  int keyTopLeft = 0;
 };
 
 namespace oxDraw {
 
+constexpr int kObjectCount = 1024;
+constexpr int kSineCount = 450;
+constexpr COLORREF kTopLeftKey = 0xFFFFFFFF;
+
 extern ScreenState screen;
+extern PixelFormatInfo pixelFormat;
+extern int SineTable[kSineCount];
+extern ObjectSlot objects[kObjectCount];
+extern KeySetting keySetting;
 extern TransitionState transition;
 extern WipeState wipe;
 extern ScrollPage scrollPage;
 extern RECT ClipRect;
 
+// the screen
 int Screen(int width, int height, int memoryMode);
+void SetClip(int left, int top, int right, int bottom);
 void ReleaseAll();
+void Use32BitColor();
+int CheckColorDepth(const char* settingFile);
+int GetDesktopBits();
+int IsWindowed();
+// Derives the masks, shifts, maxima and halfMask from a 16-bit pixel format.
+void ReadPixelFormat(const DDPIXELFORMAT& format, PixelFormatInfo* info);
+void FillSineTable(int* table);
+
+// objects
 int LoadObject(const char* name, int memoryMode);
+int CreateObject(int width, int height, int memoryMode);
+int SwapObject(const char* name, int object, int memoryMode);
+void ReleaseObject(int object);
+void SetKeyColor(COLORREF color);
+void UseTopLeftKey();
+void SetObjectKey(int object, COLORREF color);
+void SetObjectKeyTopLeft(int object);
+void CopyColorKey(int destination, int source);
+void RestoreSurfaces();
+IDirectDrawSurface* LoadBitmapSurface(IDirectDraw* ddraw, const char* path, int width, int height, int memoryMode);
+HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int x, int y, int width, int height);
+DWORD MatchColor(IDirectDrawSurface* surface, COLORREF color);
+HRESULT SetSurfaceKey(IDirectDrawSurface* surface, COLORREF color);
+
+// blits
+HRESULT DrawObject(int x, int y, int object, int left, int top, int right, int bottom);
+void DrawObjectSolid(int x, int y, int object, int left, int top, int right, int bottom);
 int ClearScreen();
+int ClearRect(int left, int top, int right, int bottom);
+int WhiteScreen();
+int WhiteRect(int left, int top, int right, int bottom);
+void DrawObjectStretch(int x, int y, int object, int left, int top, int right, int bottom, int width, int height);
+void DrawObjectMirror(int x, int y, int flip, int object, int left, int top, int right, int bottom);
+void WaveObject(int x, int y, int amplitude, int period, float speed, int object, int left, int top, int right,
+                int bottom, int alternate);
+void TileScroll(float speedX, float speedY, int object, int left, int top, int right, int bottom);
+void WaveScrollObject(int x, int y, float amplitude, float period, float waveSpeed, float scrollSpeed, int object,
+                      int left, int top, int right, int bottom);
+void WaveTileBackground(float top, float bottom, float amplitude, float period, float waveSpeed, float scrollSpeed,
+                        int object, int l, int t, int r, int b);
+void MosaicObject(int x, int y, int block, int object, int left, int top, int right, int bottom);
+void ScanlineObject(int x, int y, int step, int object, int left, int top, int right, int bottom);
+void JitterObject(int x, int y, int range, int object, int left, int top, int right, int bottom);
+void RollObject(int x, int y, int direction, float speed, int object, int left, int top, int right, int bottom);
+
+// presentation and transitions
 int Flip();
 int CaptureScreen(int object, int left, int top, int right, int bottom);
-// Makes the GDI surface visible so that a message box can be seen; does nothing before the screen exists.
+void StartCover();
+void StartReveal();
+int LoadFadePattern(const char* name);
+void SetScrollPage(const char* pageFile, const char* tileFile, int pageHeight);
+void ToggleScrollPage();
+int StartWipe(int closing, int kind, float speed, int band);
+int StepWipe();
+void CloseWipe();
+// Brings the GDI surface to the front so that a message box can be seen; nothing before the screen exists.
 void ShowGdiSurface();
 
 }  // namespace oxDraw

@@ -1,4 +1,6 @@
 // GDI: stock objects, selecting and deleting objects, and the DC's colour state.
+#include <initializer_list>
+
 #include "gdi_object.h"
 #include "pen_brush.h"
 
@@ -18,6 +20,14 @@ GdiObject* StockObject(int index) {
   return stock[index];
 }
 
+void ReleaseSelections(DeviceContext* dc) {
+  if (!dc) return;
+  for (GdiObject** slot : {&dc->pen, &dc->brush, &dc->font, &dc->bitmap}) {
+    if (*slot) (*slot)->selections--;
+    *slot = nullptr;
+  }
+}
+
 }  // namespace platform
 
 using platform::DeviceContext;
@@ -30,7 +40,6 @@ extern "C" {
 
 HGDIOBJ WINAPI GetStockObject(int object) { return platform::StockObject(object); }
 
-int WINAPI GetDeviceCaps(HDC, int index) { return index == BITSPIXEL ? 16 : 0; }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   DeviceContext* d = ToDC(dc);

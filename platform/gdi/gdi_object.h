@@ -46,6 +46,9 @@ inline DeviceContext* ToDC(HDC dc) { return reinterpret_cast<DeviceContext*>(dc)
 inline HDC ToHDC(DeviceContext* dc) { return reinterpret_cast<HDC>(dc); }
 inline GdiObject* ToObject(HGDIOBJ h) { return static_cast<GdiObject*>(h); }
 
+// Takes every object out of a DC that is going away, so that they can be deleted again.
+void ReleaseSelections(DeviceContext* dc);
+
 // The stock objects: pens and brushes as GDI has them, and the system font.
 GdiObject* StockObject(int index);
 

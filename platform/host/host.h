@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -77,6 +78,11 @@ class Host {
   virtual bool DisplayIs555() = 0;
   // Whether a secondary 3-D device is offered.
   virtual bool HasAccelerator() = 0;
+  // Bits per pixel of the desktop, as GDI reports it for a window's DC.
+  virtual int DesktopBits() { return 32; }
+  // Whether the display's surfaces were taken away (a mode change or task switch); cleared once seen.
+  virtual bool SurfacesLost() const { return false; }
+  virtual void SetSurfacesLost(bool) {}
 
   virtual void ShowCursor(bool shown) = 0;
   virtual void SetCursorPos(int x, int y) = 0;
@@ -99,6 +105,18 @@ class Host {
   // Fault injection: true when this call of the named platform function is to fail.
   virtual bool ShouldFail(const char* function) = 0;
 };
+
+// A decoded picture: 0x00RRGGBB pixels, top row first.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+};
+// Decodes a Windows BMP file held in memory (SDL's loader). Refuses what is not a readable BMP, and
+// pictures larger than kMaxPictureSide on a side or kMaxPicturePixels in all.
+constexpr int kMaxPictureSide = 16384;
+constexpr int64_t kMaxPicturePixels = 16 * 1024 * 1024;
+bool DecodeBmp(const void* data, size_t size, Picture* picture);
 
 // The host in use; before one is chosen, a headless host with default settings answers.
 Host& Current();

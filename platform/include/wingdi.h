@@ -13,11 +13,37 @@
 #define BLACK_PEN 7
 #define NULL_PEN 8
 
+#define HORZRES 8
+#define VERTRES 10
 #define BITSPIXEL 12
+#define PLANES 14
+#define NUMCOLORS 24
+#define RASTERCAPS 38
+#define RC_BITBLT 1
+#define RC_STRETCHBLT 0x0800
+
+#define SRCCOPY 0x00CC0020
+
+typedef struct tagBITMAP {
+  LONG bmType;
+  LONG bmWidth;
+  LONG bmHeight;
+  LONG bmWidthBytes;
+  WORD bmPlanes;
+  WORD bmBitsPixel;
+  LPVOID bmBits;
+} BITMAP, *PBITMAP, *LPBITMAP;
 
 extern "C" {
 HGDIOBJ WINAPI GetStockObject(int object);
 int WINAPI GetDeviceCaps(HDC dc, int index);
+HDC WINAPI CreateCompatibleDC(HDC dc);
+BOOL WINAPI DeleteDC(HDC dc);
+int WINAPI GetObjectA(HANDLE object, int size, LPVOID buffer);
+BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                       int sourceWidth, int sourceHeight, DWORD rop);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
 }
 
 #define LF_FACESIZE 32

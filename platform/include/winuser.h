@@ -112,6 +112,11 @@ typedef struct tagMSG {
 #define SM_CXEDGE 45
 #define SM_CYEDGE 46
 
+#define IMAGE_BITMAP 0
+#define LR_DEFAULTCOLOR 0x00000000
+#define LR_LOADFROMFILE 0x00000010
+#define LR_CREATEDIBSECTION 0x00002000
+
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
 #define MB_YESNOCANCEL 0x00000003L
@@ -203,6 +208,7 @@ int WINAPI GetSystemMetrics(int index);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI MessageBeep(UINT type);
 
+HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
 BOOL WINAPI InvertRect(HDC dc, const RECT* rect);

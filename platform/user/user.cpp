@@ -38,6 +38,10 @@ RECT cursorClip;
 
 HWND Handle() { return reinterpret_cast<HWND>(&theWindow); }
 
+constexpr int kHitClient = 1;  // HTCLIENT
+
+LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam);
+
 bool IsOurs(HWND window) { return window == Handle() && theWindow.alive; }
 
 DWORD Now() { return GetTickCount(); }
@@ -74,6 +78,8 @@ void PumpHost() {
         break;
       }
       case host::EventType::MouseMove:
+        // As on Windows, the window chooses its cursor before the move is queued.
+        Send(WM_SETCURSOR, WPARAM(Handle()), MAKELONG(kHitClient, WM_MOUSEMOVE));
         input.push_back(Make(WM_MOUSEMOVE, 0, MAKELONG(e.x, e.y)));
         break;
       case host::EventType::ButtonDown: {
@@ -192,6 +198,7 @@ BOOL WINAPI ShowWindow(HWND window, int showCommand) {
     spec.minimized = minimized;
     host::Current().OpenWindow(spec);
     Send(WM_MOVE, 0, 0);
+    Send(WM_SETCURSOR, WPARAM(Handle()), MAKELONG(kHitClient, WM_MOUSEMOVE));
     if (showCommand != SW_SHOWMINNOACTIVE && !appActive) {
       appActive = true;
       Send(WM_ACTIVATEAPP, TRUE, 0);

@@ -28,6 +28,7 @@ struct HeadlessOptions {
   int frames = 0;  // 0: no limit
   bool display555 = false;
   bool accelerator = false;
+  int desktopBits = 32;
   int loseSurfacesAt = 0;  // presentation after which surfaces are lost (0: never)
   std::string logFile;
   std::map<int, std::string> shots;  // presentation number -> PNG file
@@ -78,8 +79,9 @@ class HeadlessHost : public Host {
   void ClearFailures() { options_.failures.clear(); }
   // Pulls `frames` stereo frames from the audio callback, as an output device would.
   bool PullAudio(int16_t* out, int frames);
-  bool SurfacesLost() const { return surfacesLost_; }
-  void SetSurfacesLost(bool lost) { surfacesLost_ = lost; }
+  bool SurfacesLost() const override { return surfacesLost_; }
+  void SetSurfacesLost(bool lost) override { surfacesLost_ = lost; }
+  int DesktopBits() override { return options_.desktopBits; }
 
   const std::vector<std::string>& LogLines() const { return log_; }
   int Presentations() const { return presentations_; }
