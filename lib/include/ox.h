@@ -123,7 +123,6 @@ int GetWatchKeyCount();
 BOOL EnableIme(int enable);
 HGLOBAL AllocFontRecord();
 HGLOBAL FreeFontRecord();
-int InitJoystick();
 // The font record's block, null when none is allocated.
 LOGFONTA* FontRecord();
 
