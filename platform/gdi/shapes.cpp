@@ -188,22 +188,6 @@ int WINAPI SetPolyFillMode(HDC dc, int mode) {
 
 int WINAPI GetPolyFillMode(HDC dc) { return dc ? ToDC(dc)->polyFillMode : 0; }
 
-COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color) {
-  if (!platform::Usable(dc)) return CLR_INVALID;
-  Canvas c(*ToDC(dc));
-  if (!c.Inside(x, y)) return CLR_INVALID;
-  uint16_t v = platform::ToPixel(color, c.t.is555);
-  c.Row(y)[x] = v;
-  return platform::ToColor(v, c.t.is555);  // the colour the pixel really got
-}
-
-COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
-  if (!platform::Usable(dc)) return CLR_INVALID;
-  Canvas c(*ToDC(dc));
-  if (!c.Inside(x, y)) return CLR_INVALID;
-  return platform::ToColor(c.Row(y)[x], c.t.is555);
-}
-
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
   if (!dc) return FALSE;
   DeviceContext* d = ToDC(dc);

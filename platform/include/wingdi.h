@@ -112,8 +112,6 @@ HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color);
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush);
 int WINAPI SetPolyFillMode(HDC dc, int mode);
 int WINAPI GetPolyFillMode(HDC dc);
-COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
-COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous);
 BOOL WINAPI LineTo(HDC dc, int x, int y);
 BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom);
