@@ -1,10 +1,10 @@
 // Joysticks 0 and 1 through the multimedia joystick interface. Every query reads the joystick once, at the
 // moment it is asked, and derives its answer from that reading alone.
-#include <mmsystem.h>
-
 #include <cstdint>
 
 #include "ox.h"
+
+#include <mmsystem.h>
 
 // mingw's headers lack this declaration; the function is in winmm all the same.
 extern "C" MMRESULT WINAPI joyConfigChanged(DWORD dwFlags);

@@ -10,15 +10,17 @@ export SDL_AUDIODRIVER=dummy
 
 run_case() {  # $1: what to do with the window (escape | close)
   "$bin" --window --no-vsync >"$work/out.txt" 2>&1 &
-  local pid=$! id="" i
+  local pid=$! id="" i geometry=""
+  # SDL may replace its first X window when the renderer starts: wait for one that stays.
   for i in $(seq 1 100); do
-    id=$(xdotool search --name '^Radire$' 2>/dev/null | head -n 1)
-    [ -n "$id" ] && break
+    id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
+    if [ -n "$id" ]; then
+      geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | grep Geometry | awk '{print $2}')
+      [ -n "$geometry" ] && break
+    fi
     sleep 0.1
   done
-  if [ -z "$id" ]; then echo "no window titled Radire"; kill $pid; return 1; fi
-  local geometry
-  geometry=$(xdotool getwindowgeometry "$id" | grep Geometry | awk '{print $2}')
+  if [ -z "$id" ] || [ -z "$geometry" ]; then echo "no window titled Radire"; kill $pid; return 1; fi
   if [ "$geometry" != "640x480" ]; then echo "window is $geometry, not 640x480"; kill $pid; return 1; fi
   sleep 0.3
   if [ "$1" = escape ]; then

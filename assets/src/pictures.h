@@ -1,0 +1,17 @@
+// The eleven pictures of the game, each painted from code.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "raster.h"
+
+namespace art {
+
+struct Picture {
+  std::string name;
+  Image image;
+};
+
+std::vector<Picture> PaintPictures();
+
+}  // namespace art
