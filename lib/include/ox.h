@@ -224,6 +224,17 @@ struct FpsMeter {
   DWORD sampleAt;
 };
 
+// The random skip of a rising filter: every so often a pixel rises unaveraged.
+struct RiseState {
+  int counter = 0;
+  int threshold = 3;
+};
+
+// The back surface's DC while the program draws on it with GDI itself.
+struct ProgramDC {
+  HDC dc = nullptr;
+};
+
 namespace oxDraw {
 
 constexpr int kObjectCount = 1024;
@@ -288,6 +299,54 @@ void MosaicObject(int x, int y, int block, int object, int left, int top, int ri
 void ScanlineObject(int x, int y, int step, int object, int left, int top, int right, int bottom);
 void JitterObject(int x, int y, int range, int object, int left, int top, int right, int bottom);
 void RollObject(int x, int y, int direction, float speed, int object, int left, int top, int right, int bottom);
+
+// pixel effects: software blits onto the back surface; a source pixel 0 is transparent
+int DrawObjectHalf(int x, int y, int object, int left, int top, int right, int bottom);
+int DrawObjectAlpha(int x, int y, float alpha, int object, int left, int top, int right, int bottom);
+int DrawObjectAlphaRGB(int x, int y, float alphaRed, float alphaGreen, float alphaBlue, int object, int left,
+                       int top, int right, int bottom);
+int DrawObjectAdd(int x, int y, int object, int left, int top, int right, int bottom);
+int DrawObjectSubtract(int x, int y, int object, int left, int top, int right, int bottom);
+int DrawObjectMask(int x, int y, int redOn, int greenOn, int blueOn, int object, int left, int top, int right,
+                   int bottom);
+int DrawObjectBright(int x, int y, float factor, int object, int left, int top, int right, int bottom);
+int DrawObjectBrightRGB(int x, int y, float factorRed, float factorGreen, float factorBlue, int object, int left,
+                        int top, int right, int bottom);
+int DrawObjectBlur(int x, int y, int size, int object, int left, int top, int right, int bottom);
+int DrawObjectGray(int x, int y, int object, int left, int top, int right, int bottom);
+int DrawObjectRipple(int x, int y, int amplitude, int frequency, int step, float scale, float shear, int object,
+                     int left, int top, int right, int bottom);
+int DrawObjectRotateTile(int destLeft, int destTop, int destRight, int destBottom, int angle, int object, int left,
+                         int top, int right, int bottom);
+int DrawObjectRotateZoom(int destLeft, int destTop, int destRight, int destBottom, int angle, float zoom, int object,
+                         int left, int top, int right, int bottom);
+int DrawObjectRotateZoomTile(int destLeft, int destTop, int destRight, int destBottom, int angle, float zoom,
+                             int object, int left, int top, int right, int bottom);
+int DrawObjectFloor(int destLeft, int destTop, int destRight, int destBottom, int angle, float zoomX,
+                    float zoomXStep, float zoomY, float zoomYStep, float factorRed, float factorGreen,
+                    float factorBlue, int object, int left, int top, int right, int bottom);
+
+// back-surface filters and pixel zoom
+extern RiseState smokeState;
+extern RiseState fireState;
+int SoftenRect(int x, int y, int width, int height);
+int FadeRect(int fadeRed, int fadeGreen, int fadeBlue, int x, int y, int width, int height);
+int SmokeRect(int x, int y, int width, int height);
+int FireRect(int fadeRed, int fadeGreen, int fadeBlue, int x, int y, int width, int height);
+int Zoom2(int x, int y, int width, int height, int mode);
+int Zoom4(int x, int y, int width, int height, int mode);
+
+// GDI primitives on the back surface
+extern ProgramDC programDC;
+void SetPixel(int x, int y, COLORREF color);
+void GetPixel(int x, int y, int* red, int* green, int* blue);
+void Line(int x1, int y1, int x2, int y2, COLORREF color, int width);
+void Rectangle(int left, int top, int right, int bottom, COLORREF fill, COLORREF pen, int width);
+void Polygon(const POINT* points, int count, COLORREF color, COLORREF background, int width, int fillMode);
+void Bezier(const POINT* points, int count, COLORREF color, int width);
+void InvertRect(int left, int top, int right, int bottom);
+HRESULT GetDC();
+HRESULT ReleaseDC();
 
 // presentation and transitions
 int Flip();

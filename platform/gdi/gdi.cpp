@@ -3,15 +3,19 @@
 
 #include "font.h"
 #include "gdi_object.h"
+#include "pen_brush.h"
 
 namespace platform {
 
 GdiObject* StockObject(int index) {
-  // Pens and brushes are made by their own unit; until one is registered the stock entry is a bare object.
   static GdiObject* stock[9] = {};
   if (index < 0 || index > 8) return nullptr;
   if (!stock[index]) {
-    stock[index] = new GdiObject(index <= 5 ? GdiKind::Brush : GdiKind::Pen);
+    static const COLORREF brushes[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
+    if (index < NULL_BRUSH) stock[index] = new Brush(BS_SOLID, brushes[index], 0);
+    else if (index == NULL_BRUSH) stock[index] = new Brush(BS_NULL, 0, 0);
+    else if (index == NULL_PEN) stock[index] = new Pen(PS_NULL, 0, 0);
+    else stock[index] = new Pen(PS_SOLID, 0, index == WHITE_PEN ? 0xFFFFFF : 0x000000);
     stock[index]->stock = true;
   }
   return stock[index];

@@ -38,6 +38,7 @@ struct DeviceContext {
   COLORREF textColor = 0x000000;
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = 2;  // OPAQUE
+  int polyFillMode = 1;  // ALTERNATE
   POINT position = {0, 0};
 };
 

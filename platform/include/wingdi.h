@@ -92,3 +92,43 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* font);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
 }
+
+// Pens, brushes and shapes.
+#define PS_SOLID 0
+#define PS_NULL 5
+#define PS_INSIDEFRAME 6
+
+#define BS_SOLID 0
+#define BS_NULL 1
+#define BS_HOLLOW BS_NULL
+#define BS_HATCHED 2
+
+#define HS_HORIZONTAL 0
+#define HS_VERTICAL 1
+#define HS_FDIAGONAL 2
+#define HS_BDIAGONAL 3
+#define HS_CROSS 4
+#define HS_DIAGCROSS 5
+
+#define ALTERNATE 1
+#define WINDING 2
+
+typedef struct tagLOGBRUSH {
+  UINT lbStyle;
+  COLORREF lbColor;
+  ULONG_PTR lbHatch;
+} LOGBRUSH, *PLOGBRUSH, *LPLOGBRUSH;
+
+extern "C" {
+HPEN WINAPI CreatePen(int style, int width, COLORREF color);
+HBRUSH WINAPI CreateSolidBrush(COLORREF color);
+HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color);
+HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush);
+int WINAPI SetPolyFillMode(HDC dc, int mode);
+int WINAPI GetPolyFillMode(HDC dc);
+BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous);
+BOOL WINAPI LineTo(HDC dc, int x, int y);
+BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom);
+BOOL WINAPI Polygon(HDC dc, const POINT* points, int count);
+BOOL WINAPI PolyBezier(HDC dc, const POINT* points, DWORD count);
+}

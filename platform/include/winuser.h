@@ -211,6 +211,7 @@ BOOL WINAPI MessageBeep(UINT type);
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags);
 HDC WINAPI GetDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
+BOOL WINAPI InvertRect(HDC dc, const RECT* rect);
 }
 
 // Text in a rectangle.

@@ -1,0 +1,205 @@
+// Pixel effect blits that do not rotate: blends, colour filters, blur and the ripple, done in software on
+// the locked source object and back surface. A source pixel 0 is transparent (except for the ripple).
+#include <cmath>
+
+#include "pixels.h"
+
+namespace oxDraw {
+namespace {
+
+using pixels::Channels;
+using pixels::Join;
+using pixels::Limit;
+using pixels::LockedSurface;
+using pixels::Split;
+using pixels::Truncate;
+
+// Where a source rectangle lands, cut as DrawObject cuts it and then kept inside both surfaces.
+struct Placement {
+  int x, y, l, t, r, b;
+};
+
+bool Place(Placement& p, const LockedSurface& src, const LockedSurface& dst) {
+  // A source rectangle reaching past its surface is cut first, the destination moving with it.
+  if (p.l < 0) p.x -= p.l, p.l = 0;
+  if (p.t < 0) p.y -= p.t, p.t = 0;
+  p.r = std::min(p.r, src.Width());
+  p.b = std::min(p.b, src.Height());
+  RECT c = pixels::ClipWithin(dst.Width(), dst.Height());
+  // Right and bottom first, with x and y as passed; then left and top, which move the source start.
+  if (p.x + (p.r - p.l) > c.right) p.r -= p.x + (p.r - p.l) - c.right;
+  if (p.y + (p.b - p.t) > c.bottom) p.b -= p.y + (p.b - p.t) - c.bottom;
+  if (p.x < c.left) p.l += c.left - p.x, p.x = c.left;
+  if (p.y < c.top) p.t += c.top - p.y, p.y = c.top;
+  return p.r > p.l && p.b > p.t;
+}
+
+// Huge rectangles are cut to what a surface can hold before any arithmetic on them.
+void Tame(int& x, int& y, int& l, int& t, int& r, int& b) {
+  constexpr int kFar = 1 << 24;
+  x = std::clamp(x, -kFar, kFar), y = std::clamp(y, -kFar, kFar);
+  l = std::clamp(l, -kFar, kFar), r = std::clamp(r, -kFar, kFar);
+  t = std::clamp(t, -kFar, kFar), b = std::clamp(b, -kFar, kFar);
+}
+
+// Runs `pixel(s, d)` for each non-zero source pixel s over its destination pixel d.
+template <class F>
+int Blit(int x, int y, int object, int l, int t, int r, int b, F pixel) {
+  Tame(x, y, l, t, r, b);
+  LockedSurface src, dst;
+  if (!src.Lock(pixels::SurfaceOf(object))) return 0;
+  if (!dst.Lock(screen.back)) return 0;
+  Placement p{x, y, l, t, r, b};
+  if (!Place(p, src, dst)) return 1;
+  int w = p.r - p.l;
+  for (int j = 0; j < p.b - p.t; j++) {
+    const uint16_t* s = src.Row(p.t + j) + p.l;
+    uint16_t* d = dst.Row(p.y + j) + p.x;
+    for (int i = 0; i < w; i++)
+      if (s[i]) d[i] = pixel(s[i], d[i]);
+  }
+  return 1;
+}
+
+uint16_t Scale(uint16_t s, double fr, double fg, double fb) {
+  Channels c = Split(s);
+  const PixelFormatInfo& f = pixelFormat;
+  return Join(Truncate(c.r * fr, f.redMax), Truncate(c.g * fg, f.greenMax), Truncate(c.b * fb, f.blueMax));
+}
+
+}  // namespace
+
+int DrawObjectHalf(int x, int y, int object, int l, int t, int r, int b) {
+  const uint16_t half = uint16_t(pixelFormat.halfMask);
+  return Blit(x, y, object, l, t, r, b,
+              [half](uint16_t s, uint16_t d) { return uint16_t(((s >> 1) & half) + ((d >> 1) & half)); });
+}
+
+int DrawObjectAlpha(int x, int y, float alpha, int object, int l, int t, int r, int b) {
+  return DrawObjectAlphaRGB(x, y, alpha, alpha, alpha, object, l, t, r, b);
+}
+
+int DrawObjectAlphaRGB(int x, int y, float alphaRed, float alphaGreen, float alphaBlue, int object, int l, int t,
+                       int r, int b) {
+  const PixelFormatInfo& f = pixelFormat;
+  const double ar = alphaRed, ag = alphaGreen, ab = alphaBlue;
+  return Blit(x, y, object, l, t, r, b, [&](uint16_t s, uint16_t d) {
+    Channels a = Split(s), o = Split(d);
+    return Join(Truncate(a.r * ar + o.r * (1.0 - ar), f.redMax), Truncate(a.g * ag + o.g * (1.0 - ag), f.greenMax),
+                Truncate(a.b * ab + o.b * (1.0 - ab), f.blueMax));
+  });
+}
+
+int DrawObjectAdd(int x, int y, int object, int l, int t, int r, int b) {
+  const PixelFormatInfo& f = pixelFormat;
+  return Blit(x, y, object, l, t, r, b, [&](uint16_t s, uint16_t d) {
+    Channels a = Split(s), o = Split(d);
+    return Join(std::min(a.r + o.r, f.redMax), std::min(a.g + o.g, f.greenMax), std::min(a.b + o.b, f.blueMax));
+  });
+}
+
+int DrawObjectSubtract(int x, int y, int object, int l, int t, int r, int b) {
+  return Blit(x, y, object, l, t, r, b, [](uint16_t s, uint16_t d) {
+    // The source's red takes something off every channel.
+    int red = Split(s).r;
+    Channels o = Split(d);
+    return Join(std::max(o.r - red, 0), std::max(o.g - red, 0), std::max(o.b - red, 0));
+  });
+}
+
+int DrawObjectMask(int x, int y, int redOn, int greenOn, int blueOn, int object, int l, int t, int r, int b) {
+  const PixelFormatInfo& f = pixelFormat;
+  const uint16_t mask = uint16_t((redOn ? f.redMask : 0) | (greenOn ? f.greenMask : 0) | (blueOn ? f.blueMask : 0));
+  return Blit(x, y, object, l, t, r, b, [mask](uint16_t s, uint16_t) { return uint16_t(s & mask); });
+}
+
+int DrawObjectBright(int x, int y, float factor, int object, int l, int t, int r, int b) {
+  return DrawObjectBrightRGB(x, y, factor, factor, factor, object, l, t, r, b);
+}
+
+int DrawObjectBrightRGB(int x, int y, float factorRed, float factorGreen, float factorBlue, int object, int l, int t,
+                        int r, int b) {
+  const double fr = factorRed, fg = factorGreen, fb = factorBlue;
+  return Blit(x, y, object, l, t, r, b, [=](uint16_t s, uint16_t) { return Scale(s, fr, fg, fb); });
+}
+
+int DrawObjectGray(int x, int y, int object, int l, int t, int r, int b) {
+  const bool fiveFiveFive = pixelFormat.redMax == pixelFormat.greenMax;
+  return Blit(x, y, object, l, t, r, b, [fiveFiveFive](uint16_t s, uint16_t) {
+    Channels c = Split(s);
+    if (fiveFiveFive) {
+      int g = (c.r + c.g + c.b) / 3;
+      return Join(g, g, g);
+    }
+    // Six bits of green: half of it counts, and the grey gets twice the value in green.
+    int g = (c.r + c.g / 2 + c.b) / 3;
+    return Join(g, 2 * g, g);
+  });
+}
+
+int DrawObjectBlur(int x, int y, int size, int object, int l, int t, int r, int b) {
+  // A block of 0 or less is a plain copy; a block is at most 32 pixels wide, which bounds the work per pixel.
+  const int n = std::clamp(size, 1, 32);
+  Tame(x, y, l, t, r, b);
+  LockedSurface src, dst;
+  if (!src.Lock(pixels::SurfaceOf(object))) return 0;
+  if (!dst.Lock(screen.back)) return 0;
+  // The block stays inside the source rectangle as given (kept inside its surface), not as clipped.
+  const int l0 = std::max(l, 0), t0 = std::max(t, 0);
+  const int r0 = std::min(r, src.Width()), b0 = std::min(b, src.Height());
+  Placement p{x, y, l, t, r, b};
+  if (!Place(p, src, dst)) return 1;
+  const int area = n * n;
+  for (int j = 0; j < p.b - p.t; j++) {
+    const int sy = p.t + j;
+    const uint16_t* s = src.Row(sy);
+    uint16_t* d = dst.Row(p.y + j) + p.x;
+    const int by = std::max(std::min(sy, b0 - n), t0);
+    for (int i = 0; i < p.r - p.l; i++) {
+      const int sx = p.l + i;
+      if (!s[sx]) continue;
+      const int bx = std::max(std::min(sx, r0 - n), l0);
+      int sr = 0, sg = 0, sb = 0;
+      for (int v = 0; v < n; v++) {
+        const uint16_t* row = src.Row(std::min(by + v, b0 - 1));
+        for (int u = 0; u < n; u++) {
+          Channels c = Split(row[std::min(bx + u, r0 - 1)]);
+          sr += c.r, sg += c.g, sb += c.b;
+        }
+      }
+      d[i] = Join(sr / area, sg / area, sb / area);
+    }
+  }
+  return 1;
+}
+
+int DrawObjectRipple(int x, int y, int amplitude, int frequency, int step, float scale, float shear, int object,
+                     int l, int t, int r, int b) {
+  Tame(x, y, l, t, r, b);
+  LockedSurface src, dst;
+  if (!src.Lock(pixels::SurfaceOf(object))) return 0;
+  if (!dst.Lock(screen.back)) return 0;
+  const int sw = r - l, sh = b - t;
+  Placement p{x, y, l, t, r, b};
+  if (sw <= 0 || sh <= 0 || !Place(p, src, dst)) return 1;
+  const int every = std::max(step, 1);
+  const RECT c = pixels::ClipWithin(dst.Width(), dst.Height());
+  // Columns and rows count from the rectangle as given, so a clipped ripple keeps its shape.
+  for (int row = p.t - t; row < p.b - t; row += every) {
+    const double v = 2.0 * row / sh - 1.0;
+    const uint16_t* s = src.Row(t + row);
+    for (int column = p.l - l; column < p.r - l; column += every) {
+      const double u = 2.0 * column / sw - 1.0;
+      const double wave = (std::cos(std::sqrt(u * u + v * v) * frequency) * std::exp(v * v - u * u) + 1.0) * amplitude;
+      const double dx = (column + row * double(shear)) * scale;
+      const double dy = (row + wave / 2.0) * scale;
+      if (!(std::fabs(dx) < 1e8 && std::fabs(dy) < 1e8)) continue;  // NaN too
+      const int px = x + int(dx), py = y + int(dy);
+      if (px < c.left || px >= c.right || py < c.top || py >= c.bottom) continue;
+      dst.Row(py)[px] = s[l + column];
+    }
+  }
+  return 1;
+}
+
+}  // namespace oxDraw

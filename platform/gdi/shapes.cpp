@@ -1,0 +1,306 @@
+// Shapes: pixels, lines, rectangles, polygons, Bezier curves and inverted rectangles on a DC's pixels.
+// Coordinates name pixel centres; everything is clipped to the DC's target.
+#include <algorithm>
+#include <cmath>
+
+#include "pen_brush.h"
+
+namespace platform {
+namespace {
+
+struct Canvas {
+  explicit Canvas(DeviceContext& d) : dc(d), t(d.target) {}
+  DeviceContext& dc;
+  PixelTarget& t;
+
+  bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < t.width && y < t.height; }
+  uint16_t* Row(int y) const { return reinterpret_cast<uint16_t*>(reinterpret_cast<char*>(t.pixels) + y * t.pitch); }
+  void Plot(int x, int y, uint16_t v) const {
+    if (Inside(x, y)) Row(y)[x] = v;
+  }
+  // One pixel of the brush: hatch gaps take the background colour only in opaque mode.
+  void Paint(int x, int y, const Brush& b) const {
+    if (!Inside(x, y)) return;
+    if (b.style == BS_SOLID) {
+      Row(y)[x] = ToPixel(b.color, t.is555);
+    } else if (b.style == BS_HATCHED) {
+      if (HatchBit(b.hatch, x, y)) Row(y)[x] = ToPixel(b.color, t.is555);
+      else if (dc.bkMode == OPAQUE) Row(y)[x] = ToPixel(dc.bkColor, t.is555);
+    }
+  }
+  void PaintSpan(int x0, int x1, int y, const Brush& b) const {  // x0..x1-1
+    if (y < 0 || y >= t.height || b.style == BS_NULL) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, t.width);
+    for (int x = x0; x < x1; x++) Paint(x, y, b);
+  }
+};
+
+bool Usable(HDC dc) {
+  DeviceContext* d = ToDC(dc);
+  return d && d->target.pixels && d->target.width > 0 && d->target.height > 0;
+}
+
+bool Wide(const Pen& pen) { return pen.width > 1; }
+
+// Cuts a segment to the box (l, t)..(r, b) (Liang-Barsky); false when nothing of it is inside.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double l, double t, double r, double b) {
+  double t0 = 0, t1 = 1, dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {x0 - l, r - x0, y0 - t, b - y0};
+  for (int i = 0; i < 4; i++) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    double k = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, k);
+    else t1 = std::min(t1, k);
+    if (t0 > t1) return false;
+  }
+  double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+  x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
+  x0 = ax, y0 = ay;
+  return true;
+}
+
+// The one-pixel pen: Bresenham's line without its last pixel, as GDI's LineTo draws it.
+void ThinLine(const Canvas& c, int x0, int y0, int x1, int y1, uint16_t v) {
+  // A line reaching far outside the target is first cut to a margin around it, so it costs little.
+  const int far = 1 << 15;
+  if (std::abs(x0) > far || std::abs(y0) > far || std::abs(x1) > far || std::abs(y1) > far) {
+    double ax = x0, ay = y0, bx = x1, by = y1;
+    if (!ClipSegment(ax, ay, bx, by, -2, -2, c.t.width + 1, c.t.height + 1)) return;
+    bool endInside = bx == x1 && by == y1;
+    x0 = int(std::lround(ax)), y0 = int(std::lround(ay)), x1 = int(std::lround(bx)), y1 = int(std::lround(by));
+    if (!endInside) c.Plot(x1, y1, v);
+  }
+  int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  while (x0 != x1 || y0 != y1) {
+    c.Plot(x0, y0, v);
+    int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+}
+
+// GDI keeps coordinates to 27 bits; so do the shapes here, which keeps their arithmetic in range.
+int Coord(int v) { return std::clamp(v, -(1 << 27), (1 << 27) - 1); }
+
+// A wide solid pen: every pixel whose centre lies within half the width of the segment (round caps and joins).
+void WideLine(const Canvas& c, int x0, int y0, int x1, int y1, int width, uint16_t v) {
+  double r = width / 2.0;
+  // An even width has no centre pixel: its band sits half a pixel up and left of the path.
+  double shift = (width % 2 == 0) ? -0.5 : 0.0;
+  double ax = x0 + shift, ay = y0 + shift, bx = x1 + shift, by = y1 + shift;
+  int left = std::max(0, int(std::floor(std::min(ax, bx) - r)));
+  int right = std::min(c.t.width - 1, int(std::ceil(std::max(ax, bx) + r)));
+  int top = std::max(0, int(std::floor(std::min(ay, by) - r)));
+  int bottom = std::min(c.t.height - 1, int(std::ceil(std::max(ay, by) + r)));
+  double ex = bx - ax, ey = by - ay, len2 = ex * ex + ey * ey;
+  for (int y = top; y <= bottom; y++) {
+    for (int x = left; x <= right; x++) {
+      double px = x - ax, py = y - ay;
+      double k = len2 > 0 ? std::clamp((px * ex + py * ey) / len2, 0.0, 1.0) : 0.0;
+      double qx = px - k * ex, qy = py - k * ey;
+      if (qx * qx + qy * qy < r * r) c.Row(y)[x] = v;
+    }
+  }
+}
+
+void Stroke(const Canvas& c, const Pen& pen, int x0, int y0, int x1, int y1) {
+  if (pen.style == PS_NULL) return;
+  uint16_t v = ToPixel(pen.color, c.t.is555);
+  if (Wide(pen)) WideLine(c, x0, y0, x1, y1, pen.width, v);
+  else ThinLine(c, x0, y0, x1, y1, v);
+}
+
+// Fills the inside of a closed polygon by the DC's fill mode, sampling pixel centres.
+void FillPolygon(const Canvas& c, const POINT* p, int n, const Brush& brush) {
+  if (brush.style == BS_NULL || n < 3) return;
+  int top = p[0].y, bottom = p[0].y;
+  for (int i = 1; i < n; i++) top = std::min<int>(top, p[i].y), bottom = std::max<int>(bottom, p[i].y);
+  top = std::max(top, 0);
+  bottom = std::min(bottom, c.t.height - 1);
+  bool winding = c.dc.polyFillMode == WINDING;
+  // A crossing is kept as x and direction; a row of a polygon has at most n of them.
+  constexpr int kMaxCrossings = 64;  // kMaxPolygonPoints
+  double xs[kMaxCrossings];
+  int dirs[kMaxCrossings];
+  for (int y = top; y <= bottom; y++) {
+    int count = 0;
+    for (int i = 0; i < n && count < kMaxCrossings; i++) {
+      const POINT& a = p[i];
+      const POINT& b = p[(i + 1) % n];
+      if (a.y == b.y) continue;
+      bool down = a.y < b.y;
+      int y0 = down ? a.y : b.y, y1 = down ? b.y : a.y;
+      if (y < y0 || y >= y1) continue;
+      xs[count] = a.x + double(y - a.y) * (b.x - a.x) / double(b.y - a.y);
+      dirs[count] = down ? 1 : -1;
+      count++;
+    }
+    // Insertion sort: the lists are short.
+    for (int i = 1; i < count; i++) {
+      for (int j = i; j > 0 && xs[j - 1] > xs[j]; j--) std::swap(xs[j - 1], xs[j]), std::swap(dirs[j - 1], dirs[j]);
+    }
+    int wind = 0;
+    for (int i = 0; i + 1 < count; i++) {
+      wind += dirs[i];
+      bool inside = winding ? wind != 0 : (i % 2 == 0);
+      if (!inside) continue;
+      int x0 = int(std::ceil(xs[i])), x1 = int(std::ceil(xs[i + 1]));
+      c.PaintSpan(x0, x1, y, brush);
+    }
+  }
+}
+
+// The crossing list of a fill row is on the stack, so polygons are limited to that many vertices.
+constexpr int kMaxPolygonPoints = 64;
+
+}  // namespace
+}  // namespace platform
+
+using platform::Brush;
+using platform::BrushOf;
+using platform::Canvas;
+using platform::DeviceContext;
+using platform::Pen;
+using platform::PenOf;
+using platform::ToDC;
+
+extern "C" {
+
+int WINAPI SetPolyFillMode(HDC dc, int mode) {
+  if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
+  int previous = ToDC(dc)->polyFillMode;
+  ToDC(dc)->polyFillMode = mode;
+  return previous;
+}
+
+int WINAPI GetPolyFillMode(HDC dc) { return dc ? ToDC(dc)->polyFillMode : 0; }
+
+BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
+  if (!dc) return FALSE;
+  DeviceContext* d = ToDC(dc);
+  if (previous) *previous = d->position;
+  d->position = POINT{x, y};
+  return TRUE;
+}
+
+BOOL WINAPI LineTo(HDC dc, int x, int y) {
+  if (!platform::Usable(dc)) return FALSE;
+  DeviceContext* d = ToDC(dc);
+  Canvas c(*d);
+  x = platform::Coord(x), y = platform::Coord(y);
+  platform::Stroke(c, PenOf(*d), platform::Coord(d->position.x), platform::Coord(d->position.y), x, y);
+  d->position = POINT{x, y};
+  return TRUE;
+}
+
+BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom) {
+  if (!platform::Usable(dc)) return FALSE;
+  DeviceContext* d = ToDC(dc);
+  Canvas c(*d);
+  left = platform::Coord(left), right = platform::Coord(right);
+  top = platform::Coord(top), bottom = platform::Coord(bottom);
+  if (left > right) std::swap(left, right);
+  if (top > bottom) std::swap(top, bottom);
+  if (right == left || bottom == top) return TRUE;
+  const Pen& pen = PenOf(*d);
+  const Brush& brush = BrushOf(*d);
+  if (pen.style == PS_NULL) {
+    // Without a pen the shape loses its right column and bottom row.
+    for (int y = std::max(top, 0); y < std::min(bottom - 1, c.t.height); y++) c.PaintSpan(left, right - 1, y, brush);
+    return TRUE;
+  }
+  uint16_t v = platform::ToPixel(pen.color, c.t.is555);
+  if (pen.style == PS_INSIDEFRAME || !platform::Wide(pen)) {
+    // The frame lies inside the bounds: one pixel, or the pen's whole width for an inside frame.
+    int w = platform::Wide(pen) ? pen.width : 1;
+    w = std::min({w, (right - left + 1) / 2, (bottom - top + 1) / 2});
+    for (int y = std::max(top, 0); y < std::min(bottom, c.t.height); y++) {
+      if (y < top + w || y >= bottom - w) {
+        c.PaintSpan(left, right, y, Brush(BS_SOLID, pen.color, 0));
+      } else {
+        c.PaintSpan(left, left + w, y, Brush(BS_SOLID, pen.color, 0));
+        c.PaintSpan(left + w, right - w, y, brush);
+        c.PaintSpan(right - w, right, y, Brush(BS_SOLID, pen.color, 0));
+      }
+    }
+    return TRUE;
+  }
+  // A wide pen is centred on the outline through the corner pixels.
+  for (int y = std::max(top + 1, 0); y < std::min(bottom - 1, c.t.height); y++) {
+    c.PaintSpan(left + 1, right - 1, y, brush);
+  }
+  int r = right - 1, b = bottom - 1;
+  platform::WideLine(c, left, top, r, top, pen.width, v);
+  platform::WideLine(c, r, top, r, b, pen.width, v);
+  platform::WideLine(c, r, b, left, b, pen.width, v);
+  platform::WideLine(c, left, b, left, top, pen.width, v);
+  return TRUE;
+}
+
+BOOL WINAPI Polygon(HDC dc, const POINT* points, int count) {
+  if (!platform::Usable(dc) || !points || count < 2 || count > platform::kMaxPolygonPoints) return FALSE;
+  DeviceContext* d = ToDC(dc);
+  Canvas c(*d);
+  platform::FillPolygon(c, points, count, BrushOf(*d));
+  const Pen& pen = PenOf(*d);
+  for (int i = 0; i < count; i++) {
+    const POINT& a = points[i];
+    const POINT& b = points[(i + 1) % count];
+    platform::Stroke(c, pen, a.x, a.y, b.x, b.y);
+  }
+  return TRUE;
+}
+
+BOOL WINAPI PolyBezier(HDC dc, const POINT* points, DWORD count) {
+  if (!platform::Usable(dc) || !points || count < 4 || (count - 1) % 3 != 0) return FALSE;
+  DeviceContext* d = ToDC(dc);
+  Canvas c(*d);
+  const Pen& pen = PenOf(*d);
+  for (DWORD i = 0; i + 3 < count; i += 3) {
+    const POINT* p = points + i;
+    // Enough pieces that each is a few pixels long, bounded for wild control points.
+    double hull = 0;
+    for (int k = 0; k < 3; k++) hull += std::hypot(double(p[k + 1].x - p[k].x), double(p[k + 1].y - p[k].y));
+    int pieces = std::clamp(int(hull / 3), 1, 512);
+    int px = p[0].x, py = p[0].y;
+    for (int k = 1; k <= pieces; k++) {
+      double t = double(k) / pieces, u = 1 - t;
+      double a = u * u * u, b = 3 * u * u * t, e = 3 * u * t * t, f = t * t * t;
+      int x = int(std::lround(a * p[0].x + b * p[1].x + e * p[2].x + f * p[3].x));
+      int y = int(std::lround(a * p[0].y + b * p[1].y + e * p[2].y + f * p[3].y));
+      if (k == pieces) x = p[3].x, y = p[3].y;
+      platform::Stroke(c, pen, px, py, x, y);
+      px = x, py = y;
+    }
+  }
+  return TRUE;
+}
+
+// InvertRect belongs to USER, but it works on a DC's pixels like the shapes here.
+BOOL WINAPI InvertRect(HDC dc, const RECT* rect) {
+  if (!platform::Usable(dc) || !rect) return FALSE;
+  Canvas c(*ToDC(dc));
+  int left = std::max<int>(rect->left, 0), right = std::min<int>(rect->right, c.t.width);
+  int top = std::max<int>(rect->top, 0), bottom = std::min<int>(rect->bottom, c.t.height);
+  uint16_t bits = c.t.is555 ? 0x7FFF : 0xFFFF;
+  for (int y = top; y < bottom; y++) {
+    uint16_t* row = c.Row(y);
+    for (int x = left; x < right; x++) row[x] ^= bits;
+  }
+  return TRUE;
+}
+
+}  // extern "C"
