@@ -12,12 +12,14 @@ class ScreenTest : public testing_support::HeadlessTest {
   void SetUp() override { Start(false); }
   void TearDown() override {
     oxDraw::ReleaseAll();
+    oxSystem::FreeFontRecord();
     HeadlessTest::TearDown();
   }
   // Restarts with a 5-5-5 (or 5-6-5) display.
   void Start(bool is555) {
     if (host_) {
       oxDraw::ReleaseAll();
+      oxSystem::FreeFontRecord();
       HeadlessTest::TearDown();
     }
     options_.display555 = is555;

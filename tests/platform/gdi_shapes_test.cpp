@@ -143,35 +143,35 @@ TEST_F(Shapes, RectangleOwnsItsLeftAndTopEdgeButNotRightAndBottom) {
   EXPECT_EQ(Count(0xFFFF), 28);
   // With the null pen the brush fills one column and one row less.
   Fill(0);
-  SelectObject(Dc(), GetStockObject(NULL_PEN));
+  Use(GetStockObject(NULL_PEN));
   Rectangle(Dc(), 5, 6, 15, 12);
   EXPECT_EQ(Count(0x001F), 9 * 5);
   EXPECT_EQ(At(14, 6), 0);
   // The hollow brush leaves the inside alone.
   Fill(0x1234);
-  SelectObject(Dc(), GetStockObject(WHITE_PEN));
-  SelectObject(Dc(), GetStockObject(HOLLOW_BRUSH));
+  Use(GetStockObject(WHITE_PEN));
+  Use(GetStockObject(HOLLOW_BRUSH));
   Rectangle(Dc(), 5, 6, 15, 12);
   EXPECT_EQ(Count(0xFFFF), 28);
   EXPECT_EQ(At(10, 9), 0x1234);
   // Clipped at the target's edges, whatever the coordinates.
   Fill(0);
-  SelectObject(Dc(), GetStockObject(WHITE_BRUSH));
+  Use(GetStockObject(WHITE_BRUSH));
   EXPECT_TRUE(Rectangle(Dc(), -0x7FFFFFFF, -5, 0x7FFFFFFF, 0x7FFFFFFF));
   EXPECT_EQ(Count(0xFFFF), W * H);
 }
 
 TEST_F(Shapes, StockObjectsAreRealPensAndBrushesThatCannotBeDeleted) {
   Fill(0x0101);
-  SelectObject(Dc(), GetStockObject(NULL_PEN));
-  SelectObject(Dc(), GetStockObject(GRAY_BRUSH));
+  Use(GetStockObject(NULL_PEN));
+  Use(GetStockObject(GRAY_BRUSH));
   Rectangle(Dc(), 0, 0, 3, 3);
   EXPECT_EQ(At(0, 0), Px(0x808080));
-  SelectObject(Dc(), GetStockObject(BLACK_BRUSH));
+  Use(GetStockObject(BLACK_BRUSH));
   Rectangle(Dc(), 0, 0, 3, 3);
   EXPECT_EQ(At(1, 1), 0);
   EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_PEN)));
-  SelectObject(Dc(), GetStockObject(WHITE_PEN));
+  Use(GetStockObject(WHITE_PEN));
   MoveToEx(Dc(), 0, 5, nullptr);
   LineTo(Dc(), 3, 5);
   EXPECT_EQ(At(2, 5), 0xFFFF);
@@ -181,7 +181,7 @@ TEST_F(Shapes, StockObjectsAreRealPensAndBrushesThatCannotBeDeleted) {
 TEST_F(Shapes, PolygonOutlinesFillsAndHatches) {
   const POINT tri[] = {{4, 4}, {34, 4}, {4, 26}};
   Use(CreatePen(PS_SOLID, 1, 0xFFFFFF));
-  SelectObject(Dc(), GetStockObject(NULL_BRUSH));
+  Use(GetStockObject(NULL_BRUSH));
   Fill(0x1111);
   ASSERT_TRUE(Polygon(Dc(), tri, 3));
   EXPECT_EQ(At(4, 4), 0xFFFF);
@@ -228,8 +228,8 @@ TEST_F(Shapes, PolygonOutlinesFillsAndHatches) {
 TEST_F(Shapes, PolygonFillModesDifferOnlyInTheOverlap) {
   // A pentagram: the centre is inside with WINDING and outside with ALTERNATE.
   const POINT star[] = {{20, 2}, {31, 27}, {4, 11}, {36, 11}, {9, 27}};
-  SelectObject(Dc(), GetStockObject(NULL_PEN));
-  SelectObject(Dc(), GetStockObject(WHITE_BRUSH));
+  Use(GetStockObject(NULL_PEN));
+  Use(GetStockObject(WHITE_BRUSH));
   Polygon(Dc(), star, 5);
   EXPECT_EQ(At(20, 16), 0);
   EXPECT_EQ(At(20, 6), 0xFFFF);
@@ -283,7 +283,7 @@ TEST_F(Shapes, BadPenAndBrushArgumentsAreRefused) {
   LOGBRUSH hatch = {BS_HATCHED, RGB(0, 255, 0), HS_CROSS};
   HBRUSH b = CreateBrushIndirect(&hatch);
   ASSERT_NE(b, nullptr);
-  SelectObject(Dc(), GetStockObject(NULL_PEN));
+  Use(GetStockObject(NULL_PEN));
   HGDIOBJ old = SelectObject(Dc(), b);
   EXPECT_FALSE(DeleteObject(b));  // still selected
   Rectangle(Dc(), 0, 0, 17, 17);
