@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -130,9 +131,10 @@ int main(int argc, char** argv) {
       std::string v = value();
       size_t colon = v.find(':');
       if (colon == std::string::npos || colon + 1 >= v.size()) Usage("--shot needs F:FILE.png");
-      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = v.substr(colon + 1);
+      // Files named on the command line are the caller's, wherever the game then works.
+      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = std::filesystem::absolute(v.substr(colon + 1)).string();
     } else if (sw == "--log") {
-      ho.logFile = value();
+      ho.logFile = std::filesystem::absolute(value()).string();
     } else if (sw == "--fail") {
       std::string v = value();
       size_t colon = v.find(':');

@@ -44,7 +44,7 @@ TEST_F(PicturesTest, StartsWithThePicturesBesideIt) {
   auto r = testing_support::RunProgram("--headless --frames 22 --shot 21:end.png");
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_EQ(Count(r.log, "messagebox"), 0);
-  EXPECT_EQ(Count(r.log, "21 shot end.png"), 1);
+  EXPECT_EQ(Count(r.log, "21 shot " + dir_.File("end.png")), 1);
   EXPECT_TRUE(std::filesystem::file_size("end.png") > 0);
 }
 
