@@ -1,5 +1,5 @@
 // A tour of the library's drawing: transitions and wipes, raster effects, pixel effects, filters and GDI
-// primitives, one scene after the other. Right or Space: next scene; Left: previous; Escape: quit.
+// primitives, text styles and a wave sound, one scene after the other. Right or Space: next scene; Left: previous; Escape: quit.
 // The window's title names the scene.
 #include <cmath>
 #include <cstdlib>
@@ -310,6 +310,57 @@ void ProgramDC(int t) {
   }
 }
 
+// ---- text and sound ----
+void Texts(int t) {
+  Back();
+  oxDraw::SetFont(1, 12, 0, 0, 0, 0);
+  oxDraw::SetTextColor(RGB(255, 255, 255), RGB(0, 0, 128), 0);
+  oxDraw::TextOut(20, 20, "標準ゴシック 12 pixels, opaque: 点数 12300");
+  oxDraw::EndText();
+  oxDraw::SetFont(0, 40, 0, 1, 0, 0);
+  oxDraw::SetTextColor(RGB(255, 255, 0), 0, 1);
+  oxDraw::TextOut(20, 50, "標準明朝 bold 第二ステージ");
+  oxDraw::EndText();
+  oxDraw::SetFont(1, 32, 0, 0, 1, 1);
+  oxDraw::SetTextColor(RGB(0, 128, 255), 0, 1);
+  oxDraw::TextOut(20, 110, "italic, underlined");
+  oxDraw::EndText();
+  oxDraw::SetFont(1, 30, (t * 3) % 360, 0, 0, 0);
+  oxDraw::SetTextColor(RGB(255, 128, 0), 0, 1);
+  oxDraw::TextOut(320, 300, "回転地獄");
+  oxDraw::EndText();
+  oxDraw::SetFont(1, 20, 0, 0, 0, 0);
+  oxDraw::SetTextColor(RGB(255, 255, 255), RGB(60, 0, 0), 0);
+  oxDraw::DrawText(20, 170, 300, 470,
+                   "DrawText breaks lines at blanks and between double-byte characters: "
+                   "ボスを呼ぶにはエンターキーを押してください。",
+                   0);
+  oxDraw::EndText();
+  oxDraw::Printf(20, 460, "Printf: frame %d", t);
+}
+
+int chime = -1;
+void ChimeEnter() {
+  // Sound objects count from 0, so whether the load worked is read off the table.
+  if (chime < 0) {
+    int n = oxSound::LoadObject("CHIME.WAV", 2);
+    if (oxSound::soundObjects[n].used) chime = n;
+  }
+}
+void Chime(int t) {
+  Back();
+  // Every second the chime rings on the next of its two buffers, its pan sweeping from left to right.
+  int pan = -100 + (t / 60 % 5) * 50;
+  if (chime >= 0 && t % 60 == 0) {
+    oxSound::SetPan(chime, pan, -2);
+    oxSound::Play(chime, -2);
+  }
+  int x = 40 + (t % 300) * 560 / 300;
+  Emblem(x - kEmblem / 2, 190);
+  if (chime >= 0) oxDraw::Printf(20, 20, "CHIME.WAV: sound object %d, pan %d", chime, pan);
+  else oxDraw::Printf(20, 20, "no sound device");
+}
+
 const Scene kScenes[] = {
     {"Transitions", TransitionEnter, Transitions},
     {"Wipes", Nothing, Wipes},
@@ -347,6 +398,8 @@ const Scene kScenes[] = {
     {"Bezier", Nothing, Curves},
     {"InvertRect", Nothing, Invert},
     {"GetDC and ReleaseDC", Nothing, ProgramDC},
+    {"Text styles", Nothing, Texts},
+    {"Wave sound", ChimeEnter, Chime},
 };
 constexpr int kSceneCount = int(sizeof kScenes / sizeof kScenes[0]);
 
