@@ -50,6 +50,14 @@ int Number(const std::string& sw, const char* text, long low, long high) {
   return int(v);
 }
 
+// The platform's own files are named from where the program was started, whichever directory the game
+// then runs in.
+std::string FromHere(const std::string& path) {
+  char here[4096];
+  if (path.empty() || path[0] == '/' || !getcwd(here, sizeof here)) return path;
+  return std::string(here) + "/" + path;
+}
+
 // The game opens its data files and keeps its high score by bare name in the current directory. Started from
 // anywhere else, it runs in the user's own data directory, where links lead to the data files beside the
 // program and the high-score file is the user's to write.
@@ -130,9 +138,9 @@ int main(int argc, char** argv) {
       std::string v = value();
       size_t colon = v.find(':');
       if (colon == std::string::npos || colon + 1 >= v.size()) Usage("--shot needs F:FILE.png");
-      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = v.substr(colon + 1);
+      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = FromHere(v.substr(colon + 1));
     } else if (sw == "--log") {
-      ho.logFile = value();
+      ho.logFile = FromHere(value());
     } else if (sw == "--fail") {
       std::string v = value();
       size_t colon = v.find(':');
