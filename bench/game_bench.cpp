@@ -27,6 +27,12 @@ struct Game {
     write("data.dat", "5 10 5 8 1 15 5 10 20 19");
     write("teki.dat", "150 1 110 3 70 1 90 4 70 5 6");
     write("teki2.dat", "190 1 220 3 45 2 60 5 6");
+    // The run's directory goes when the program ends.
+    std::atexit([] {
+      for (const char* name : {"data.dat", "teki.dat", "teki2.dat", "zqt.sss", "zqt.sss.tmp"}) std::remove(name);
+      char here[4096];
+      if (getcwd(here, sizeof here)) rmdir(here);
+    });
     host::Install(&headless);
     WNDCLASSA wc{};
     wc.lpfnWndProc = WindowProc;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -49,6 +48,14 @@ int Number(const std::string& sw, const char* text, long low, long high) {
   if (!*text || *end || v < low || v > high) Usage(sw + " needs a number from " + std::to_string(low) + " to " +
                                                    std::to_string(high) + ", not \"" + text + "\"");
   return int(v);
+}
+
+// The platform's own files are named from where the program was started, whichever directory the game
+// then runs in.
+std::string FromHere(const std::string& path) {
+  char here[4096];
+  if (path.empty() || path[0] == '/' || !getcwd(here, sizeof here)) return path;
+  return std::string(here) + "/" + path;
 }
 
 // The game opens its data files and keeps its high score by bare name in the current directory. Started from
@@ -131,10 +138,9 @@ int main(int argc, char** argv) {
       std::string v = value();
       size_t colon = v.find(':');
       if (colon == std::string::npos || colon + 1 >= v.size()) Usage("--shot needs F:FILE.png");
-      // Files named on the command line are the caller's, wherever the game then works.
-      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = std::filesystem::absolute(v.substr(colon + 1)).string();
+      ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = FromHere(v.substr(colon + 1));
     } else if (sw == "--log") {
-      ho.logFile = std::filesystem::absolute(value()).string();
+      ho.logFile = FromHere(value());
     } else if (sw == "--fail") {
       std::string v = value();
       size_t colon = v.find(':');
