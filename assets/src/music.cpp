@@ -30,11 +30,11 @@ constexpr int kBars = sizeof kChords / sizeof kChords[0];
 
 // Melodies as note lists: a note (or r for a rest) and its length in sixteenths; "|" marks a bar line.
 const char* const kMelodyA =
-    "D5:6 E5:2 F5:4 A5:4 | G5:4 F5:2 D5:2 F5:8 | E5:4 G5:4 C6:4 Bb5:2 A5:2 | A5:12 r:2 E5:2 |"
+    "D5:6 E5:2 F5:4 A5:4 | G5:4 F5:2 D5:2 F5:8 | E5:4 G5:4 C6:4 Bb5:2 A5:2 | A5:12 r:2 E5:2 | "
     "F5:6 E5:2 D5:4 A5:4 | Bb5:4 A5:2 G5:2 F5:4 D5:4 | G5:4 Bb5:4 D6:4 C6:2 Bb5:2 | A5:8 C#6:4 E6:4";
 const char* const kMelodyB =
-    "D6:3 C6:3 Bb5:2 F5:4 Bb5:4 | C6:3 Bb5:3 A5:2 G5:4 E5:4 | F5:2 A5:2 D6:2 A5:2 F6:4 E6:2 D6:2 |"
-    "A5:12 r:4 | G5:2 Bb5:2 D6:4 C6:2 Bb5:2 A5:4 | C6:2 E6:2 A6:4 G6:2 E6:2 C6:4 |"
+    "D6:3 C6:3 Bb5:2 F5:4 Bb5:4 | C6:3 Bb5:3 A5:2 G5:4 E5:4 | F5:2 A5:2 D6:2 A5:2 F6:4 E6:2 D6:2 | "
+    "A5:12 r:4 | G5:2 Bb5:2 D6:4 C6:2 Bb5:2 A5:4 | C6:2 E6:2 A6:4 G6:2 E6:2 C6:4 | "
     "D6:4 F6:4 Bb5:4 D6:4 | C#6:4 E6:4 A6:8";
 const char* const kMelodyTurn = "F5:8 D5:8 | E5:8 G5:8 | A5:16 | A4:4 C#5:4 E5:4 G5:4";
 
@@ -61,6 +61,10 @@ std::vector<int> Voicing(const Chord& c, int low) {
 
 int NoteNumber(const std::string& name) {
   static const int base[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (name.size() < 2 || name[0] < 'A' || name[0] > 'G') {
+    std::fprintf(stderr, "not a note: \"%s\"\n", name.c_str());
+    std::exit(1);
+  }
   int pc = base[name[0] - 'A'];
   size_t i = 1;
   if (name[i] == '#') pc++, i++;
@@ -144,6 +148,10 @@ void PlayMelody(Track& t, const char* list, int bar, int velocity, int transpose
       continue;
     }
     size_t colon = token.find(':');
+    if (colon == std::string::npos) {
+      std::fprintf(stderr, "no length in \"%s\"\n", token.c_str());
+      std::exit(1);
+    }
     int length = std::atoi(token.c_str() + colon + 1) * kSixteenth;
     std::string name = token.substr(0, colon);
     if (name != "r") {
