@@ -12,6 +12,7 @@ class ScreenTest : public testing_support::HeadlessTest {
   void SetUp() override { Start(false); }
   void TearDown() override {
     oxDraw::ReleaseAll();
+    oxSound::Release();
     oxSystem::FreeFontRecord();
     HeadlessTest::TearDown();
   }
@@ -19,6 +20,7 @@ class ScreenTest : public testing_support::HeadlessTest {
   void Start(bool is555) {
     if (host_) {
       oxDraw::ReleaseAll();
+      oxSound::Release();
       oxSystem::FreeFontRecord();
       HeadlessTest::TearDown();
     }

@@ -52,6 +52,7 @@ class DrawTest : public testing_support::HeadlessTest {
   // What the library's shutdown gives back.
   static void Shut() {
     oxDraw::ReleaseAll();
+    oxSound::Release();
     oxSystem::FreeFontRecord();
   }
   void Start() { ASSERT_EQ(oxDraw::Screen(640, 480, 1), 1); }
