@@ -42,7 +42,7 @@ struct JoyReading {
 // Fills `frames` stereo frames of interleaved 16-bit samples; called on the audio thread.
 using AudioCallback = void (*)(int16_t* out, int frames, void* user);
 
-struct WindowSpec {
+struct WindowRequest {
   std::string title;
   int clientWidth = 640;
   int clientHeight = 480;
@@ -68,7 +68,7 @@ class Host {
     return WaitEvent() ? 1 : -1;
   }
 
-  virtual void OpenWindow(const WindowSpec& spec) = 0;
+  virtual void OpenWindow(const WindowRequest& request) = 0;
   virtual void SetTitle(const std::string& title) = 0;
   virtual void MinimizeWindow() = 0;
   virtual void CloseWindow() = 0;

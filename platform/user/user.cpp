@@ -200,15 +200,15 @@ BOOL WINAPI ShowWindow(HWND window, int showCommand) {
   bool minimized = showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINNOACTIVE;
   if (!wasShown) {
     theWindow.shown = true;
-    host::WindowSpec spec;
-    spec.title = platform::Cp932ToUtf8(theWindow.title);
+    host::WindowRequest request;
+    request.title = platform::Cp932ToUtf8(theWindow.title);
     bool fullScreen = !(theWindow.style & WS_CAPTION);
     // The full-screen pop-up shows the 640 x 480 display mode.
-    spec.clientWidth = fullScreen ? 640 : theWindow.clientWidth;
-    spec.clientHeight = fullScreen ? 480 : theWindow.clientHeight;
-    spec.fullScreen = fullScreen;
-    spec.minimized = minimized;
-    host::Current().OpenWindow(spec);
+    request.clientWidth = fullScreen ? 640 : theWindow.clientWidth;
+    request.clientHeight = fullScreen ? 480 : theWindow.clientHeight;
+    request.fullScreen = fullScreen;
+    request.minimized = minimized;
+    host::Current().OpenWindow(request);
     Send(WM_MOVE, 0, 0);
     Send(WM_SETCURSOR, WPARAM(Handle()), MAKELONG(kHitClient, WM_MOUSEMOVE));
     if (showCommand != SW_SHOWMINNOACTIVE && !appActive) {

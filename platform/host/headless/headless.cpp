@@ -83,11 +83,11 @@ bool HeadlessHost::WaitEvent() {
   return true;
 }
 
-void HeadlessHost::OpenWindow(const WindowSpec& spec) {
+void HeadlessHost::OpenWindow(const WindowRequest& request) {
   windowOpen_ = true;
-  Log("window open \"" + spec.title + "\" " + std::to_string(spec.clientWidth) + "x" +
-      std::to_string(spec.clientHeight) + (spec.fullScreen ? " fullscreen" : " windowed") +
-      (spec.minimized ? " minimized" : ""));
+  Log("window open \"" + request.title + "\" " + std::to_string(request.clientWidth) + "x" +
+      std::to_string(request.clientHeight) + (request.fullScreen ? " fullscreen" : " windowed") +
+      (request.minimized ? " minimized" : ""));
 }
 
 void HeadlessHost::SetTitle(const std::string& title) { Log("window title \"" + title + "\""); }

@@ -45,7 +45,7 @@ class HeadlessHost : public Host {
   void SetWallClock(int64_t seconds) { wallClock_ = seconds; }
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
-  void OpenWindow(const WindowSpec& spec) override;
+  void OpenWindow(const WindowRequest& request) override;
   void SetTitle(const std::string& title) override;
   void MinimizeWindow() override;
   void CloseWindow() override;

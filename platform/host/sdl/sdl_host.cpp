@@ -134,14 +134,14 @@ int SdlHost::WaitEventFor(int ms) {
   return 1;
 }
 
-void SdlHost::OpenWindow(const WindowSpec& spec) {
+void SdlHost::OpenWindow(const WindowRequest& request) {
   if (window_) return;
-  fullScreen_ = spec.fullScreen && !options_.window;
-  int w = spec.clientWidth * std::max(1, options_.scale);
-  int h = spec.clientHeight * std::max(1, options_.scale);
+  fullScreen_ = request.fullScreen && !options_.window;
+  int w = request.clientWidth * std::max(1, options_.scale);
+  int h = request.clientHeight * std::max(1, options_.scale);
   Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) |
-                 (spec.minimized ? SDL_WINDOW_MINIMIZED : 0);
-  window_ = SDL_CreateWindow(spec.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
+                 (request.minimized ? SDL_WINDOW_MINIMIZED : 0);
+  window_ = SDL_CreateWindow(request.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
   if (!window_) {
     SDL_Log("cannot open a window: %s", SDL_GetError());
     return;
@@ -149,7 +149,7 @@ void SdlHost::OpenWindow(const WindowSpec& spec) {
   renderer_ = SDL_CreateRenderer(window_, -1, options_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (renderer_) {
-    SDL_RenderSetLogicalSize(renderer_, spec.clientWidth, spec.clientHeight);
+    SDL_RenderSetLogicalSize(renderer_, request.clientWidth, request.clientHeight);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);

@@ -25,7 +25,7 @@ class SdlHost : public Host {
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   int WaitEventFor(int ms) override;
-  void OpenWindow(const WindowSpec& spec) override;
+  void OpenWindow(const WindowRequest& request) override;
   void SetTitle(const std::string& title) override;
   void MinimizeWindow() override;
   void CloseWindow() override;
