@@ -146,6 +146,7 @@ void HeadlessHost::Presented() {
     surfacesLost_ = true;
     Log("surfaces lost");
   }
+  if (presentationHook_) presentationHook_(scriptFrame_);
   ReleaseScripted();
   if (options_.frames && presentations_ == options_.frames) {
     Log("frame limit reached");

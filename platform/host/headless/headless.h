@@ -2,6 +2,7 @@
 // Tests drive it in-process through this interface as the --headless switches do from the command line.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -71,6 +72,9 @@ class HeadlessHost : public Host {
 
   // For tests and tools.
   void AddScript(const std::vector<ScriptedEvent>& events);
+  // Called after every presentation with its script frame number, before that frame's events are queued;
+  // events it adds for that frame are queued with them. Lets a tool play the program as a script would.
+  void SetPresentationHook(std::function<void(int frame)> hook) { presentationHook_ = std::move(hook); }
   void QueueEvent(const Event& event) { queue_.push_back(event); }
   void SetJoystick(int id, const JoyReading& reading);
   void AdvanceClock(uint32_t ms) { clock_ += ms; }
@@ -121,6 +125,7 @@ class HeadlessHost : public Host {
   bool surfacesLost_ = false;
   bool realPresentations_ = false;
   int64_t wallClock_ = 0;  // 0: the real time
+  std::function<void(int)> presentationHook_;
   void Presented();
 };
 
