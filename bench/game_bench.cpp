@@ -41,6 +41,11 @@ struct Game {
     libraryState.mainWindow = CreateWindowExA(0, "DEFAULT", "Radire", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
                                               GetModuleHandleA(nullptr), nullptr);
     GameStartUp();
+    // Without its pictures every blit would draw nothing and the times would mean nothing.
+    if (pictures.chara == 0 || pictures.haikei == 0) {
+      std::fprintf(stderr, "game_bench: the pictures beside the program could not be loaded\n");
+      std::exit(1);
+    }
     oxDraw::transition.step = 0;
     oxDraw::transition.direction = 0;
     libraryState.modeChanged = 1;

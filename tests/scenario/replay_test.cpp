@@ -28,6 +28,7 @@ struct Snapshot {
   int highScore = 0;
   int maxStage = 0;
   PlayerShip ship;
+  PlayerShot shot;
   Enemy enemyB, enemyC;
   Boss boss;
   BossBeam beam;
@@ -38,7 +39,7 @@ struct Snapshot {
 };
 
 Snapshot Take(int frame) {
-  return {frame, game.scene, game.score, game.highScore, game.maxStage, ship, enemyB, enemyC, boss, beam, stage,
+  return {frame, game.scene, game.score, game.highScore, game.maxStage, ship, shot, enemyB, enemyC, boss, beam, stage,
           banner, orbit.deg360, game.staffLine};
 }
 
@@ -230,6 +231,31 @@ TEST_F(Replay, DeathByTheBossBeam) {
   std::string saved = ReadFile("zqt.sss");
   EXPECT_EQ(saved, std::to_string(s.score) + " 0");
   ProgramPlaysTheSame("beam.txt", 10, saved);
+}
+
+// Start, stage choice and steering from the pad's lines in the script, with no key at all.
+TEST_F(Replay, ThePadAlonePlaysTheTitleAndStageTwo) {
+  WriteFile("zqt.sss", "0 2");
+  PlayInProcess("pad.txt", 1);
+  auto at = [&](int frame) -> const Snapshot& {
+    for (const Snapshot& s : snapshots_)
+      if (s.frame == frame) return s;
+    ADD_FAILURE() << "no presentation " << frame;
+    return snapshots_.front();
+  };
+  EXPECT_EQ(at(60).scene, 0) << "a button in the first 0.8 s starts nothing";
+  EXPECT_EQ(Scenes(), (std::vector<int>{0, 2})) << "the stick chose stage 2 and the later button started it";
+  // Each stretch of the stick moves the ship its way at 250 pixels a second, and nothing else moves it.
+  const Snapshot &up0 = at(91), &up1 = at(110), &left1 = at(130), &down1 = at(150);
+  EXPECT_NEAR(up1.ship.y - up0.ship.y, -250 * 19 * 0.016, 1);
+  EXPECT_NEAR(up1.ship.x, up0.ship.x, 0.01);
+  EXPECT_NEAR(left1.ship.x - up1.ship.x, -250 * 20 * 0.016, 1);
+  EXPECT_NEAR(left1.ship.y, up1.ship.y, 0.01);
+  EXPECT_NEAR(down1.ship.y - left1.ship.y, 250 * 20 * 0.016, 1);
+  EXPECT_EQ(at(150).shot.live, 0);
+  int fired = 0;
+  for (int f = 151; f <= 170; ++f) fired += at(f).shot.live > 0;
+  EXPECT_GT(fired, 0) << "button 2 fires";
 }
 
 }  // namespace
