@@ -439,11 +439,6 @@ int WINAPI MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
   return host::Current().MessageBox(c, t, type);
 }
 
-BOOL WINAPI MessageBeep(UINT type) {
-  host::Current().Beep(type);
-  return TRUE;
-}
-
 BOOL WINAPI WINNLSEnableIME(HWND, BOOL enable) {
   static BOOL enabled = TRUE;
   BOOL previous = enabled;

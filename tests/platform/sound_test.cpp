@@ -494,3 +494,37 @@ TEST_F(SoundPlatform, WaitMessageWakesForTheSongsEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// Upward zero crossings of the left channel: the tone's frequency times its length.
+int Crossings(const std::vector<int16_t>& mix) {
+  int n = 0;
+  for (size_t i = 2; i < mix.size(); i += 2) n += mix[i - 2] < 0 && mix[i] >= 0;
+  return n;
+}
+
+TEST_F(SoundPlatform, BeepIsAShortToneWhosePitchTellsTheKind) {
+  EXPECT_TRUE(MessageBeep(0xFFFFFFFF));
+  std::vector<int16_t> simple = Pull(44100 / 4);
+  // 0.12 s at 1000 Hz, in both ears, well below full scale, then silence.
+  EXPECT_NEAR(NonZeroFrames(simple), 0.12 * 44100, 50);
+  EXPECT_NEAR(Crossings(simple), 120, 2);
+  EXPECT_GT(Peak(simple, 0), 6000);
+  EXPECT_LT(Peak(simple, 0), 9000);
+  EXPECT_EQ(Peak(simple, 0), Peak(simple, 1));
+  EXPECT_EQ(NonZeroFrames(Pull(4410)), 0);
+
+  MessageBeep(MB_ICONHAND);
+  EXPECT_NEAR(Crossings(Pull(44100 / 4)), 0.12 * 440, 2);
+  // A beep during a beep starts the tone again rather than adding a second one.
+  MessageBeep(MB_ICONEXCLAMATION);
+  Pull(2205);
+  MessageBeep(MB_ICONEXCLAMATION);
+  std::vector<int16_t> again = Pull(44100 / 4);
+  EXPECT_NEAR(NonZeroFrames(again), 0.12 * 44100, 50);
+  EXPECT_LT(Peak(again, 0), 9000);
+  EXPECT_EQ(LogWith("beep").size(), 4u);
+}
+
+}  // namespace

@@ -251,11 +251,8 @@ int SdlHost::MessageBox(const std::string& caption, const std::string& text, uns
   return pressed;
 }
 
-void SdlHost::Beep(unsigned) {
-  // No system bell under SDL: the terminal bell is the nearest thing.
-  std::fputs("\a", stderr);
-  std::fflush(stderr);
-}
+// The tone itself is mixed by the platform (user/beep.cpp), as every other sound is.
+void SdlHost::Beep(unsigned) {}
 
 void SdlHost::OpenPad(int deviceIndex) {
   SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
