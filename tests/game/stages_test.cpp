@@ -305,3 +305,48 @@ TEST_F(StagesTest, StickGivesOneJumpPerTilt) {
 
 }  // namespace
 }  // namespace game_test
+
+namespace game_test {
+namespace {
+
+// Lit pixels in a block of the back surface, sampled every fifth pixel.
+int LitIn(int left, int top, int width, int height) {
+  int lit = 0;
+  for (int y = top; y < top + height; y += 5)
+    for (int x = left; x < left + width; x += 5) {
+      int r, g, b;
+      oxDraw::GetPixel(x, y, &r, &g, &b);
+      lit += (r | g | b) != 0;
+    }
+  return lit;
+}
+
+// Animation settings from the data file can point past the frames a picture holds: such a sprite is not drawn.
+TEST_F(StagesTest, FramesAPictureLacksDrawNothing) {
+  settings.enemyFrameCount = 100000;
+  settings.enemyAnimRate = 0;
+  enemyC = {100, 100};
+  enemyA = {300, 0};  // stage 1 draws A on its bottom line
+  enemyB = {500, 100};
+  boss.x = 100;
+  for (float frame : {0.0f, 1000.0f}) {
+    oxDraw::ClearScreen();
+    enemyAnimation = frame;
+    DrawEnemies(1);
+    boss.frame = frame;
+    DrawBoss(1);
+    boss.x = 380;
+    boss.y = 0;
+    DrawBoss(2);
+    boss.x = 100;
+    bool shown = frame == 0;
+    EXPECT_EQ(LitIn(100, 100, 50, 50) > 0, shown) << "enemy C, frame " << frame;
+    EXPECT_EQ(LitIn(300, 350, 50, 50) > 0, shown) << "enemy A, frame " << frame;
+    EXPECT_EQ(LitIn(500, 100, 50, 50) > 0, shown) << "enemy B, frame " << frame;
+    EXPECT_EQ(LitIn(100, 350, 200, 100) > 0, shown) << "stage-1 boss, frame " << frame;
+    EXPECT_EQ(LitIn(380, 0, 100, 200) > 0, shown) << "stage-2 boss, frame " << frame;
+  }
+}
+
+}  // namespace
+}  // namespace game_test
