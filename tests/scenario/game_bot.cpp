@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include "bot.h"
 #include "game.h"
@@ -39,11 +40,15 @@ int main(int argc, char** argv) {
   bot::RunProgramInProcess(host, seed);
 
   std::ofstream out(argv[3]);
+  std::string name = argv[3];
+  name.erase(0, name.rfind('/') + 1);
   out << "# " << argv[1] << ", played by game_bot over the data files of the build; replay it with\n"
-      << "#   radire --headless --seed " << seed << " --input " << argv[3] << "\n";
+      << "#   radire --headless --seed " << seed << " --input " << name << "\n";
   for (const std::string& line : player.Lines()) out << line << "\n";
   if (end) out << end << " close\n";
+  // A game that ends on the next title has its score there as the best.
   std::printf("%s: %s after %d presentations, score %d, stage %d reached\n", argv[3],
-              end ? "goal reached" : "frame limit", host.Presentations(), game.score, game.maxStage);
+              end ? "goal reached" : "frame limit", host.Presentations(),
+              game.score > game.highScore ? game.score : game.highScore, game.maxStage);
   return end ? 0 : 1;
 }
