@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ox.h"
+#include "pixels.h"
 
 namespace oxDraw {
 
@@ -20,16 +21,15 @@ DWORD CapsOf(int memoryMode) {
 
 IDirectDrawSurface* CreateSurfaceOf(int width, int height, int memoryMode) {
   if (!screen.ddraw) return nullptr;
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-  desc.dwWidth = DWORD(width);
-  desc.dwHeight = DWORD(height);
-  desc.ddsCaps.dwCaps = CapsOf(memoryMode);
-  IDirectDrawSurface* surface = nullptr;
-  if (FAILED(screen.ddraw->CreateSurface(&desc, &surface, nullptr))) return nullptr;
-  return surface;
+  HRESULT ignored;
+  return pixels::CreatePlainSurface(screen.ddraw, width, height, CapsOf(memoryMode), &ignored);
+}
+
+// The lowest free object number from 2 on; 0 when every slot is taken.
+int FreeSlot() {
+  for (int i = 2; i < kObjectCount; ++i)
+    if (objects[i].name[0] == '\0') return i;
+  return 0;
 }
 
 void ApplyDefaultKey(ObjectSlot& o) {
@@ -79,16 +79,9 @@ IDirectDrawSurface* LoadBitmapSurface(IDirectDraw* ddraw, const char* path, int 
   if (!bitmap) return nullptr;
   BITMAP info;
   IDirectDrawSurface* surface = nullptr;
-  if (GetObjectA(bitmap, sizeof info, &info)) {
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-    desc.dwWidth = DWORD(info.bmWidth);
-    desc.dwHeight = DWORD(info.bmHeight);
-    desc.ddsCaps.dwCaps = CapsOf(memoryMode);
-    if (FAILED(ddraw->CreateSurface(&desc, &surface, nullptr))) surface = nullptr;
-  }
+  HRESULT ignored;
+  if (GetObjectA(bitmap, sizeof info, &info))
+    surface = pixels::CreatePlainSurface(ddraw, info.bmWidth, info.bmHeight, CapsOf(memoryMode), &ignored);
   if (surface) CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
   DeleteObject(bitmap);
   return surface;
@@ -165,12 +158,7 @@ HRESULT SetSurfaceKey(IDirectDrawSurface* surface, COLORREF color) {
 int LoadObject(const char* name, int memoryMode) {
   static const char* const kFunction = "oxDraw::LoadObject";
   if (!name || std::strlen(name) > kMaxName) return oxSystem::ErrorMessage(kFunction, "ファイル名またはリソース名が長すぎます", 0);
-  int number = 0;
-  for (int i = 2; i < kObjectCount; ++i)
-    if (objects[i].name[0] == '\0') {
-      number = i;
-      break;
-    }
+  int number = FreeSlot();
   if (number == 0) return oxSystem::ErrorMessage(kFunction, "オブジェクト数が多すぎます", 0);
   ObjectSlot& o = objects[number];
   CopyName(o, name);
@@ -180,12 +168,7 @@ int LoadObject(const char* name, int memoryMode) {
 
 int CreateObject(int width, int height, int memoryMode) {
   static const char* const kFunction = "oxDraw::CreateObject";
-  int number = 0;
-  for (int i = 2; i < kObjectCount; ++i)
-    if (objects[i].name[0] == '\0') {
-      number = i;
-      break;
-    }
+  int number = FreeSlot();
   if (number == 0) return oxSystem::ErrorMessage(kFunction, "オブジェクト数が多すぎます", 0);
   ObjectSlot& o = objects[number];
   CopyName(o, "*");

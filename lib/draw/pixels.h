@@ -1,4 +1,5 @@
-// Locked 16-bit surfaces and the channel arithmetic of the software effects and filters.
+// Plain off-screen surfaces, locked 16-bit surfaces, and the channel arithmetic of the software effects and
+// filters.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -8,6 +9,21 @@
 
 namespace oxDraw {
 namespace pixels {
+
+// A plain surface of `caps` from `ddraw`; null on failure, with DirectDraw's answer in `result`.
+inline IDirectDrawSurface* CreatePlainSurface(IDirectDraw* ddraw, int width, int height, DWORD caps,
+                                              HRESULT* result) {
+  DDSURFACEDESC desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+  desc.dwWidth = DWORD(width);
+  desc.dwHeight = DWORD(height);
+  desc.ddsCaps.dwCaps = caps;
+  IDirectDrawSurface* surface = nullptr;
+  *result = ddraw->CreateSurface(&desc, &surface, nullptr);
+  return FAILED(*result) ? nullptr : surface;
+}
 
 // A surface locked whole; unlocked when it goes out of scope.
 class LockedSurface {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ox.h"
+#include "pixels.h"
 
 namespace oxDraw {
 
@@ -60,16 +61,7 @@ int TrailingZeros(DWORD mask) {
 }
 
 IDirectDrawSurface* CreatePlain(int width, int height, DWORD placement, HRESULT* result) {
-  DDSURFACEDESC desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-  desc.dwWidth = DWORD(width);
-  desc.dwHeight = DWORD(height);
-  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | placement;
-  IDirectDrawSurface* surface = nullptr;
-  *result = screen.ddraw->CreateSurface(&desc, &surface, nullptr);
-  return FAILED(*result) ? nullptr : surface;
+  return pixels::CreatePlainSurface(screen.ddraw, width, height, DDSCAPS_OFFSCREENPLAIN | placement, result);
 }
 
 // Objects 0 and 1: screen-sized, keyed black, nameless.
