@@ -118,12 +118,7 @@ void CallBoss(int stageNumber) {
   if (game.enterKey == 1) stage.kills = 100;
 }
 
-void SetUpStage2() {
-  game.staffY = 530;
-  banner.state = 0;
-  ship.x = 550;
-  ship.y = 215;
-  shot.live = 0;
+void SetUpField() {
   enemyC.x = -80;
   enemyC.y = float(rand() % 430);
   pathC.travelled = 0;
@@ -136,6 +131,15 @@ void SetUpStage2() {
   stage.bossHits = 0;
   boss.x = 140;
   boss.y = 100;
+}
+
+void SetUpStage2() {
+  game.staffY = 530;
+  banner.state = 0;
+  ship.x = 550;
+  ship.y = 215;
+  shot.live = 0;
+  SetUpField();
 }
 
 void CheckStageClear(int stageNumber) {

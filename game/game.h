@@ -206,6 +206,9 @@ void MoveBoss(int stageNumber);
 void AdvanceBeam();
 void CallBoss(int stageNumber);
 void CheckStageClear(int stageNumber);
+// The enemies come in afresh, nothing is counted yet and the boss waits at its start: the last steps of the
+// stage-2 and stage-3 set-ups alike, their random numbers drawn for C, B and A in that order.
+void SetUpField();
 void SetUpStage2();
 
 // stages.cpp

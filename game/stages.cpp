@@ -1,7 +1,5 @@
 // One frame of each stage. The order of the steps decides what is drawn with which values, which test sees
 // which positions and which change of scene wins, so every step runs, even after a death.
-#include <cstdlib>
-
 #include "game.h"
 
 namespace {
@@ -108,18 +106,7 @@ void SetUpStage3() {
   stage.kills = 0;
   game.staffY = 530;
   banner.state = 0;
-  enemyC.x = -80;
-  enemyC.y = float(rand() % 430);
-  pathC.travelled = 0;
-  enemyB.x = -80;
-  enemyB.y = float(rand() % 430);
-  pathB.travelled = 0;
-  enemyA.x = float(rand() % 590);
-  enemyA.y = -50;
-  stage.kills = 0;
-  stage.bossHits = 0;
-  boss.x = 140;
-  boss.y = 100;
+  SetUpField();
   orbit.deg = 0;
 }
 

@@ -87,7 +87,6 @@ void ResetForTitle() {
   stage.kills = 0;
   stage.bossHits = 0;
   boss.drawn = 0;
-  ship.options = 2;
   boss.frame = 0;
   enemyAnimation = 0;
   stage.bannerTimer = 0;
