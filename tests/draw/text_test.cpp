@@ -2,29 +2,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "gdi/font.h"
 #include "gdi/gdi_object.h"
 #include "ox.h"
+#include "support/allocations.h"
 #include "support/fixture.h"
 #include "support/test_game.h"
-
-namespace {
-long newCalls = 0;
-}  // namespace
-
-// Counts the program's allocations; the pairs below are each other's, whatever the compiler infers.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  ++newCalls;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -312,7 +298,7 @@ TEST_F(LibraryText, TheMetersFirstLineAndItsSamples) {
 TEST_F(LibraryText, AWarmFrameOfTextsAllocatesNothing) {
   long news = 0, blocks = 0;
   Run(6, [&](int frame) {
-    if (frame == 3) news = newCalls, blocks = platform::FontMemoryAllocations();
+    if (frame == 3) news = testing_support::NewCalls(), blocks = platform::FontMemoryAllocations();
     oxDraw::ShowFps();
     oxDraw::Printf(0, 470, "点数  %d  ハイスコア  %d", 12300 + frame, 45600);
     oxDraw::SetFont(1, 50, 0, 0, 0, 0);
@@ -325,7 +311,7 @@ TEST_F(LibraryText, AWarmFrameOfTextsAllocatesNothing) {
     oxDraw::EndText();
     oxDraw::Flip();
     if (frame == 5) {
-      EXPECT_EQ(newCalls, news);
+      EXPECT_EQ(testing_support::NewCalls(), news);
       EXPECT_EQ(platform::FontMemoryAllocations(), blocks);
     }
   });

@@ -3,28 +3,12 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "gdi/font.h"
 #include "gdi/gdi_object.h"
+#include "support/allocations.h"
 #include "support/fixture.h"
-
-namespace {
-
-long newCalls = 0;
-
-}  // namespace
-
-// Counts the program's allocations; the pairs below are each other's, whatever the compiler infers.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size) {
-  ++newCalls;
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -435,9 +419,9 @@ TEST(Text, AWarmFrameOfTextsAllocatesNothing) {
   };
   frame();
   frame();
-  long news = newCalls, blocks = platform::FontMemoryAllocations();
+  long news = testing_support::NewCalls(), blocks = platform::FontMemoryAllocations();
   for (int i = 0; i < 5; ++i) frame();
-  EXPECT_EQ(newCalls, news);
+  EXPECT_EQ(testing_support::NewCalls(), news);
   EXPECT_EQ(platform::FontMemoryAllocations(), blocks);
 }
 
