@@ -7,6 +7,15 @@
 
 namespace {
 
+// Without its window the program cannot run: it says what failed, on standard error and in a message box.
+HWND StartFailed(const char* function) {
+  std::fprintf(stderr, "%s failed: the window cannot be made\n", function);
+  char text[128];
+  std::snprintf(text, sizeof text, "%s : ウィンドウを作成できません", function);
+  MessageBoxA(nullptr, text, "エラー発生", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+  return nullptr;
+}
+
 HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   WNDCLASSA wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -17,7 +26,8 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszMenuName = "DEFAULT";
   wc.lpszClassName = "DEFAULT";
-  RegisterClassA(&wc);
+  // A class left registered by an earlier run in this process serves again.
+  if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return StartFailed("RegisterClassA");
 
   LibraryState& s = libraryState;
   HWND window;
@@ -33,7 +43,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
                              (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h,
                              nullptr, nullptr, instance, nullptr);
   }
-  if (!window) return nullptr;
+  if (!window) return StartFailed("CreateWindowExA");
   s.mainWindow = window;
   ShowWindow(window, (s.windowOptions & 4) ? SW_SHOWMINIMIZED : showCommand);
   UpdateWindow(window);
@@ -44,7 +54,7 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-  if (!CreateMainWindow(instance, showCommand)) return 0;
+  if (!CreateMainWindow(instance, showCommand)) return 1;
   libraryState.instance = instance;
   // A longer command line is cut to the buffer.
   std::snprintf(libraryState.commandLine, sizeof libraryState.commandLine, "%s", commandLine ? commandLine : "");

@@ -37,6 +37,12 @@ const char kUsage[] =
     "  --answer ok|yes|no|cancel  how the headless host answers message boxes\n"
     "  --help\n";
 
+bool KnownFailure(const std::string& name) {
+  for (const char* known : host::kFailableFunctions)
+    if (name == known) return true;
+  return false;
+}
+
 [[noreturn]] void Usage(const std::string& message) {
   std::fprintf(stderr, "radire: %s\n", message.c_str());
   std::exit(2);
@@ -116,6 +122,9 @@ int main(int argc, char** argv) {
       break;
     } else if (sw == "--help") {
       std::fputs(kUsage, stdout);
+      std::fputs("--fail knows:", stdout);
+      for (const char* name : host::kFailableFunctions) std::printf(" %s", name);
+      std::fputs("\n", stdout);
       return 0;
     } else if (sw == "--window") {
       so.window = true;
@@ -142,11 +151,16 @@ int main(int argc, char** argv) {
     } else if (sw == "--log") {
       ho.logFile = FromHere(value());
     } else if (sw == "--fail") {
-      std::string v = value();
-      size_t colon = v.find(':');
-      int call = colon == std::string::npos ? 0 : Number(sw, v.substr(colon + 1).c_str(), 1, 100000000);
-      if (v.substr(0, colon).empty()) Usage("--fail needs NAME[:K]");
-      ho.failures[v.substr(0, colon)] = call;
+      // Names may hold "::" themselves: a count follows the last colon, and only a known name is taken.
+      std::string v = value(), name = v;
+      int call = 0;
+      if (!KnownFailure(name)) {
+        size_t colon = v.rfind(':');
+        if (colon == std::string::npos || !KnownFailure(name = v.substr(0, colon)))
+          Usage("--fail knows no function \"" + v + "\" (see --help)");
+        call = Number(sw, v.substr(colon + 1).c_str(), 1, 100000000);
+      }
+      ho.failures[name] = call;
     } else if (sw == "--display") {
       std::string v = value();
       if (v != "565" && v != "555") Usage("--display takes 565 or 555, not \"" + v + "\"");

@@ -1,5 +1,5 @@
 // MIDI music through the MCI sequencer, under the alias "midi".
-#include <cstdio>
+#include <string>
 
 #include "ox.h"
 
@@ -14,11 +14,10 @@ int InitMidi() {
 }
 
 int PlayMidi(const char* file) {
-  char command[256];
-  // The quotes let the program's directory contain blanks.
-  std::snprintf(command, sizeof command, "open \"%s%s\" type sequencer alias midi", oxSystem::GetPath(0), file);
+  // Sized for the longest path; the quotes let the program's directory contain blanks.
+  std::string command = std::string("open \"") + oxSystem::GetPath(0) + file + "\" type sequencer alias midi";
   if (midiState.open) StopMidi();
-  mciSendStringA(command, nullptr, 0, nullptr);
+  mciSendStringA(command.c_str(), nullptr, 0, nullptr);
   mciSendStringA("seek midi to start", nullptr, 0, nullptr);
   MCIERROR result = mciSendStringA("play midi notify", nullptr, 0, libraryState.mainWindow);
   midiState.open = 1;

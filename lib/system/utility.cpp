@@ -18,8 +18,9 @@ constexpr char kSeparator = '\\';
 constexpr char kSeparator = '/';
 #endif
 
-char pathBuffer[256];
-char directoryName[256];
+// As long as the longest path the system gives.
+char pathBuffer[4096];
+char directoryName[4096];
 char altDirectory[256];
 int cursorClipped = 0;
 HGLOBAL fontRecord = nullptr;
@@ -27,7 +28,8 @@ HGLOBAL fontRecord = nullptr;
 const char* const kWeekdays[7] = {"日", "月", "火", "水", "木", "金", "土"};
 
 // Appends `text` to the zero-terminated `buffer`, cutting it to fit.
-void Append(char (&buffer)[256], const char* text) {
+template <size_t N>
+void Append(char (&buffer)[N], const char* text) {
   size_t used = std::strlen(buffer);
   std::snprintf(buffer + used, sizeof buffer - used, "%s", text);
 }

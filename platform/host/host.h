@@ -50,6 +50,16 @@ struct WindowRequest {
   bool minimized = false;
 };
 
+// Every platform function that --fail can make fail.
+inline constexpr const char* kFailableFunctions[] = {
+    "CreateClipper", "CreateCompatibleDC", "CreateSurface", "CreateWindowExA", "DirectDrawCreate",
+    "DirectSoundCreate", "FcFontMatch", "FindResourceA", "GetAttachedSurface", "GetDC", "GetDiskFreeSpaceA",
+    "GetModuleFileNameA", "GetPixelFormat", "GlobalAlloc", "IDirectDrawSurface::GetDC",
+    "IDirectSound::CreateSoundBuffer", "IDirectSoundBuffer::Lock", "LoadImageA", "MessageBoxA", "MoveFileExA",
+    "RegisterClassA", "SetClipper", "SetCooperativeLevel", "SetDisplayMode", "SetHWnd", "joyGetPosEx",
+    "mmioOpenA",
+};
+
 class Host {
  public:
   virtual ~Host() = default;
@@ -110,7 +120,7 @@ class Host {
 
   // The platform's event log (headless only; the SDL host drops it).
   virtual void Log(const std::string& line) = 0;
-  // Fault injection: true when this call of the named platform function is to fail.
+  // Fault injection: true when this call of the named platform function is to fail (one of the names below).
   virtual bool ShouldFail(const char* function) = 0;
 };
 

@@ -1,4 +1,5 @@
 // KERNEL: the tick count, the module path, system queries, global memory blocks and resources.
+#include <fcntl.h>
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>
 #include <unistd.h>
@@ -23,6 +24,14 @@ namespace {
 DWORD lastError = 0;
 
 bool Fails(const char* function) { return host::Current().ShouldFail(function); }
+
+bool SyncPath(const std::string& path, int flags) {
+  int fd = open(path.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool synced = fsync(fd) == 0;
+  close(fd);
+  return synced;
+}
 
 // Copies `text` into a Windows-style buffer: cut to fit, always terminated; returns the length copied.
 DWORD CopyOut(const std::string& text, LPSTR buffer, DWORD size) {
@@ -225,10 +234,25 @@ BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
     lastError = ERROR_ALREADY_EXISTS;
     return FALSE;
   }
+  // Written through, the file's content is on the disk before its new name is, and the name after it:
+  // a power cut then leaves the old file or the whole new one, never an empty one.
+  bool through = flags & MOVEFILE_WRITE_THROUGH;
+  if (through && !SyncPath(from, O_RDONLY)) {
+    lastError = errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
+    return FALSE;
+  }
   // rename replaces the target in one step, as the replacing move does.
   if (std::rename(from.c_str(), to.c_str()) != 0) {
     lastError = errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED;
     return FALSE;
+  }
+  if (through) {
+    size_t slash = to.rfind('/');
+    std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+    if (!SyncPath(dir, O_RDONLY | O_DIRECTORY)) {
+      lastError = ERROR_ACCESS_DENIED;
+      return FALSE;
+    }
   }
   return TRUE;
 }

@@ -162,7 +162,10 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
   if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc || host::Current().ShouldFail("RegisterClassA"))
     return 0;
   std::string name = windowClass->lpszClassName;
-  if (classes.count(name)) return 0;  // already registered
+  if (classes.count(name)) {
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
+    return 0;
+  }
   classes[name] = *windowClass;
   return ATOM(classes.size());
 }

@@ -158,7 +158,11 @@ MCIERROR Tokenize(const char* command, std::vector<std::string>* words) {
     if (!*p) return 0;
     std::string word;
     if (*p == '"') {
-      const char* end = std::strchr(p + 1, '"');
+      // The quoted word is a file name, which on this system may hold quotes and blanks itself: it ends at
+      // the last quote before a blank or the end of the command.
+      const char* end = nullptr;
+      for (const char* q = std::strchr(p + 1, '"'); q; q = std::strchr(q + 1, '"'))
+        if (!q[1] || q[1] == ' ' || q[1] == '\t') end = q;
       if (!end) return MCIERR_NO_CLOSING_QUOTE;
       word.assign(p + 1, end);
       p = end + 1;

@@ -1,4 +1,11 @@
 // The whole program under the headless host: how runs start and end.
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <iterator>
+#include <set>
+#include <sstream>
+
 #include "support/fixture.h"
 
 namespace {
@@ -50,6 +57,60 @@ TEST(Program, BadSwitchesAndScriptsStopWithCodeTwo) {
   r = RunProgram("--help");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.output.find("--shot F:FILE.png"), std::string::npos);
+}
+
+TEST(Program, FailTakesEveryPlatformNameAndAFailedStartSaysSo) {
+  TempDir dir;
+  auto help = RunProgram("--help");
+  size_t list = help.output.find("--fail knows:");
+  ASSERT_NE(list, std::string::npos) << help.output;
+  std::istringstream words(help.output.substr(list + 13));
+  std::vector<std::string> names{std::istream_iterator<std::string>(words), {}};
+  ASSERT_EQ(names.size(), std::size(host::kFailableFunctions));
+  // Failures of calls the program makes only on other paths (a wave, a dialog, a windowed clipper, the
+  // high-score write); the library's own tests inject those.
+  const std::set<std::string> elsewhere = {"CreateClipper", "GetAttachedSurface", "GetDC", "GetDiskFreeSpaceA",
+                                           "IDirectSoundBuffer::Lock", "MessageBoxA", "MoveFileExA", "SetClipper",
+                                           "SetHWnd", "mmioOpenA"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    auto r = RunProgram("--headless --frames 3 --fail " + name);
+    bool start = name == "RegisterClassA" || name == "CreateWindowExA";
+    EXPECT_EQ(r.exitCode, start ? 1 : 0) << r.output;
+    if (!elsewhere.count(name)) EXPECT_GE(Count(r.log, " fail " + name), 1);
+    if (start) {
+      EXPECT_EQ(r.output, name + " failed: the window cannot be made\n");
+      EXPECT_EQ(Count(r.log, "messagebox caption="), 1);
+      EXPECT_EQ(Count(r.log, "window open"), 0);
+    }
+  }
+  // The count follows the last colon.
+  auto r = RunProgram("--headless --frames 3 --fail IDirectDrawSurface::GetDC:2");
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(Count(r.log, " fail IDirectDrawSurface::GetDC"), 1);
+  for (const char* bad : {"LoadImageA:x", "LoadImageA:0", "Nothing", "Nothing:2", "IDirectDrawSurface:"}) {
+    r = RunProgram(std::string("--headless --frames 3 --fail ") + bad);
+    EXPECT_EQ(r.exitCode, 2) << bad;
+    EXPECT_NE(r.output.find("--fail"), std::string::npos) << r.output;
+  }
+}
+
+TEST(Program, WhatIsNoRegularFileReadsAsUnreadableAtOnce) {
+  const char* bin = std::getenv("RADIRE_BIN");
+  const std::string from = std::string(bin ? bin : ".") + "/";
+  for (const char* name : {"CHARA.BMP", "data.dat", "teki.dat", "zqt.sss"}) {
+    for (bool fifo : {true, false}) {
+      SCOPED_TRACE(std::string(name) + (fifo ? " as a FIFO" : " as a directory"));
+      TempDir dir;
+      std::filesystem::copy_file(from + "radire", "radire");
+      for (const char* data : {"data.dat", "teki.dat", "teki2.dat"}) std::filesystem::copy_file(from + data, data);
+      std::filesystem::remove(name);
+      ASSERT_EQ(fifo ? mkfifo(name, 0644) : mkdir(name, 0755), 0);
+      auto r = RunProgram("--headless --frames 50", dir.File("radire"));
+      EXPECT_EQ(r.exitCode, 0) << r.output;
+      EXPECT_EQ(Count(r.log, "50 frame limit reached"), 1);
+    }
+  }
 }
 
 }  // namespace

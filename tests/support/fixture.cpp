@@ -60,11 +60,13 @@ void WriteFile(const std::string& path, const std::string& text) {
 
 RunResult RunProgram(const std::string& arguments, const std::string& program) {
   const char* bin = std::getenv("RADIRE_BIN");
-  std::string exe = std::string(bin ? bin : ".") + "/" + program;
+  // A program given with a directory is run from there, a bare name from the build.
+  std::string exe = program.find('/') != std::string::npos ? program : std::string(bin ? bin : ".") + "/" + program;
   std::string log = std::filesystem::current_path().string() + "/run.log";
   std::string out = std::filesystem::current_path().string() + "/run.out";
   std::filesystem::remove(log);
-  std::string command = "'" + exe + "' --log '" + log + "' " + arguments + " >'" + out + "' 2>&1";
+  // A run that hangs is ended and fails, rather than stalling the suite.
+  std::string command = "timeout -k 10 300 '" + exe + "' --log '" + log + "' " + arguments + " >'" + out + "' 2>&1";
   int status = std::system(command.c_str());
   RunResult r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

@@ -43,7 +43,7 @@ struct RunResult {
   std::vector<std::string> log;
 };
 
-// Runs build/bin/radire with `arguments` in the current directory; the platform log is collected.
+// Runs build/bin/radire (or `program`, a name in build/bin or a path) with `arguments` in the current directory; the platform log is collected.
 RunResult RunProgram(const std::string& arguments, const std::string& program = "radire");
 
 std::string ReadFile(const std::string& path);
