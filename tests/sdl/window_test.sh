@@ -12,7 +12,7 @@ run_case() {  # $1: what to do with the window (escape | close)
   "$bin" --window --no-vsync >"$work/out.txt" 2>&1 &
   local pid=$! id="" i geometry=""
   # SDL may replace its first X window when the renderer starts: wait for one that stays.
-  for i in $(seq 1 100); do
+  for i in $(seq 1 300); do  # up to 30 s: a loaded machine starts slowly
     id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
     if [ -n "$id" ]; then
       geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | grep Geometry | awk '{print $2}')
@@ -28,7 +28,7 @@ run_case() {  # $1: what to do with the window (escape | close)
   else
     "$close_window" "$id"
   fi
-  for i in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  for i in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   if kill -0 $pid 2>/dev/null; then echo "$1 did not end the program"; kill $pid; return 1; fi
   wait $pid
   local rc=$?
