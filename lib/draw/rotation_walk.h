@@ -37,6 +37,8 @@ inline int64_t SignChange(int64_t base, int64_t step, int64_t from, int64_t to) 
 // pixel; `row(q)` likewise the source row for v / 360; `out(j)` the destination row j, indexed by i.
 // Non-zero source pixels are drawn. Answers false, having drawn nothing, when the walk is too large for its
 // tables or its fixed-point steps, so that the caller takes its plain path.
+inline const uint16_t kNothing = 0;
+
 template <class Column, class Row, class Out>
 bool Walk(const RotationWalk& w, Column column, Row row, Out out) {
   constexpr int64_t kLimit = int64_t(1) << 30;
@@ -76,10 +78,11 @@ bool Walk(const RotationWalk& w, Column column, Row row, Out out) {
       int64_t x = fixed(uRow + i * w.C), y = fixed(vRow + i * w.S);
       const int64_t cu = qu[0], cv = qv[0];
       for (; i < end; ++i, x += du, y += dv) {
+        // Without branches: a rotated picture's edges and holes would be mispredicted all the time.
         const int32_t c = cols[(x >> 32) - cu], r = offsets[(y >> 32) - cv];
-        if ((c | r) < 0) continue;
-        const uint16_t p = w.source[r + c];
-        if (p) d[i] = p;
+        const uint16_t* at = (c | r) >= 0 ? w.source + r + c : &kNothing;
+        const uint16_t p = *at;
+        d[i] = p ? p : d[i];
       }
     }
   }

@@ -14,23 +14,17 @@ inline void KeyedRowPlain(uint16_t* __restrict d, const uint16_t* __restrict s, 
 }
 
 #ifdef __SSE2__
-// Eight pixels at a time. Runs without the key are stored as they are and runs of nothing but the key are
-// left, so that the destination is read only where the two really mix.
+// Eight pixels at a time, blended with the destination by the key's mask; no branch for the picture to
+// mispredict.
 inline void KeyedRowFast(uint16_t* __restrict d, const uint16_t* __restrict s, int n, uint16_t key) {
   const __m128i k = _mm_set1_epi16(short(key));
   int i = 0;
   for (; i + 8 <= n; i += 8) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i transparent = _mm_cmpeq_epi16(v, k);
-    const int mask = _mm_movemask_epi8(transparent);
-    if (mask == 0xFFFF) continue;
     __m128i* to = reinterpret_cast<__m128i*>(d + i);
-    if (mask == 0) {
-      _mm_storeu_si128(to, v);
-    } else {
-      const __m128i old = _mm_loadu_si128(to);
-      _mm_storeu_si128(to, _mm_or_si128(_mm_and_si128(transparent, old), _mm_andnot_si128(transparent, v)));
-    }
+    const __m128i transparent = _mm_cmpeq_epi16(v, k);
+    const __m128i old = _mm_loadu_si128(to);
+    _mm_storeu_si128(to, _mm_or_si128(_mm_and_si128(transparent, old), _mm_andnot_si128(transparent, v)));
   }
   KeyedRowPlain(d + i, s + i, n - i, key);
 }
