@@ -70,7 +70,7 @@ int Blit(int x, int y, int object, int l, int t, int r, int b, F pixel) {
   return Blit(x, y, object, l, t, r, b, pixel, [](uint16_t*, const uint16_t*, int) { return 0; });
 }
 
-// The exact blend of two channel values, dv + floor((sv - dv) * a), as 16.14 fixed point: a weight n with
+// The exact blend of two channel values, dv + floor((sv - dv) * a), with a 14-bit fixed-point weight n:
 // floor(delta * n / 2^14) == floor(delta * a) for every delta a channel can give, or -1 when none is found.
 // Only weights in 0..1 qualify, and only those for which the plain double arithmetic is exact (its products
 // and sums need at most 52 bits), so that both paths compute the same floor.

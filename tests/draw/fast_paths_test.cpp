@@ -1,5 +1,6 @@
 // Every fast blit against its plain path, over random pictures, places, clips, keys, weights and angles on
 // both pixel formats: the pixels on the back surface and the answers must be the same, bit for bit.
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <random>
