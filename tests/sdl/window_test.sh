@@ -6,7 +6,7 @@ close_window="$2"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export SDL_AUDIODRIVER=dummy
+export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work/config"
 
 run_case() {  # $1: what to do with the window (escape | close)
   "$bin" --window --no-vsync >"$work/out.txt" 2>&1 &
@@ -38,3 +38,13 @@ run_case() {  # $1: what to do with the window (escape | close)
 
 run_case escape || exit 1
 run_case close || exit 1
+
+# No display at all: one line saying so, a non-zero exit, and no waiting.
+start=$(date +%s%N)
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --window >"$work/out.txt" 2>&1
+rc=$? elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+lines=$(wc -l <"$work/out.txt")
+if [ $rc -eq 0 ] || [ "$lines" -ne 1 ] || ! grep -q "no display could be opened" "$work/out.txt" || [ $elapsed -gt 2000 ]; then
+  echo "without a display: exit $rc after $elapsed ms, said: $(cat "$work/out.txt")"; exit 1
+fi
+echo "without a display: exit $rc after $elapsed ms: $(cat "$work/out.txt")"
