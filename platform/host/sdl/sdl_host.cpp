@@ -49,12 +49,17 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
   SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
   const char* x = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  // Without a display SDL would choose an invisible video driver of its own.
-  if ((!x || !*x) && (!wayland || !*wayland) && !std::getenv("SDL_VIDEODRIVER"))
-    startError_ = "no display could be opened: DISPLAY is not set (--headless runs without one)";
-  else if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
-    startError_ = std::string("no display could be opened at ") + (x && *x ? x : wayland ? wayland : "") + ": " +
-                  SDL_GetError();
+  const bool hasX = x && *x, hasWayland = wayland && *wayland;
+  const std::string at = hasX ? x : hasWayland ? wayland : "";
+  if (!std::getenv("SDL_VIDEODRIVER")) {
+    // Only the servers named; else SDL would try the others (and their libraries speak) or choose an
+    // invisible driver of its own.
+    if (!hasX && !hasWayland)
+      startError_ = "no display could be opened: DISPLAY is not set (--headless runs without one)";
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX && hasWayland ? "x11,wayland" : hasWayland ? "wayland" : "x11");
+  }
+  if (startError_.empty() && SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+    startError_ = "no display could be opened at " + at + ": " + SDL_GetError();
   if (!startError_.empty()) return;
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
   sdlStart_ = SDL_GetTicks();
