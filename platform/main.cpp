@@ -14,6 +14,7 @@
 #include "host/headless/headless.h"
 #include "host/sdl/sdl_host.h"
 #include "kernel/crt.h"
+#include "kernel/module.h"
 #include "windows.h"
 
 namespace {
@@ -21,7 +22,9 @@ namespace {
 const char kUsage[] =
     "usage: radire [switches] [-- game arguments]\n"
     "  --window               a window instead of full screen          (SDL host)\n"
+    "  --fullscreen           full screen, whatever was kept           (SDL host)\n"
     "  --scale N              window scale                             (SDL host)\n"
+    "  --smooth, --sharp      scaled smoothly, or by whole factors      (SDL host)\n"
     "  --no-vsync             present without waiting for vertical sync (SDL host)\n"
     "  --headless             the headless host\n"
     "  --frames N             end the run (WM_CLOSE) after N presentations\n"
@@ -35,6 +38,7 @@ const char kUsage[] =
     "  --accelerator          the headless host offers a secondary 3-D device\n"
     "  --lose-surfaces F      the headless host loses all surfaces after presentation F\n"
     "  --answer ok|yes|no|cancel  how the headless host answers message boxes\n"
+    "  --version\n"
     "  --help\n";
 
 [[noreturn]] void Usage(const std::string& message) {
@@ -70,7 +74,13 @@ void EnterDataDirectory() {
   exe[n] = '\0';
   std::string programDir(exe);
   programDir.erase(programDir.rfind('/') + 1);
-  if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
+  if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) {
+    // Installed, the files lie in PREFIX/share/radire: the program looks for them there as if beside it.
+    std::string installed = programDir + "../share/radire/";
+    if (access((installed + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
+    programDir = installed;
+    platform::SetProgramPath(installed + "radire");
+  }
 
   std::string base;
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -117,8 +127,13 @@ int main(int argc, char** argv) {
     } else if (sw == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
-    } else if (sw == "--window") {
-      so.window = true;
+    } else if (sw == "--version") {
+      std::printf("radire %s\n", RADIRE_VERSION);
+      return 0;
+    } else if (sw == "--window" || sw == "--fullscreen") {
+      so.fullScreen = sw == "--fullscreen";
+    } else if (sw == "--smooth" || sw == "--sharp") {
+      so.smooth = sw == "--smooth";
     } else if (sw == "--scale") {
       so.scale = Number(sw, value(), 1, 16);
     } else if (sw == "--no-vsync") {
@@ -185,7 +200,12 @@ int main(int argc, char** argv) {
     chosen = std::move(h);
   } else {
     if (!script.empty() || !ho.shots.empty()) Usage("--input and --shot need --headless");
-    chosen = std::make_unique<host::SdlHost>(so, now);
+    auto h = std::make_unique<host::SdlHost>(so, now);
+    if (!h->StartError().empty()) {
+      std::fprintf(stderr, "radire: %s\n", h->StartError().c_str());
+      return 1;
+    }
+    chosen = std::move(h);
   }
   host::Install(chosen.get());
   if (seedGiven) platform::PinRandomSeed(seed);
