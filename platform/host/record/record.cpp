@@ -230,6 +230,10 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
     *error = "the record's format (" + line.substr(14) + ") is not this program's (" + std::to_string(kFormat) + ")";
     return false;
   }
+  if (text.back() != '\n') {
+    *error = "the record is truncated (its last line is cut short)";
+    return false;
+  }
   bool started = false;
   while (std::getline(lines, line)) {
     ++number;
