@@ -49,11 +49,10 @@ timeout 120 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 || f
 cmp -s "$work/r1.out" "$work/w.out" || fail "the window's replay differs from the headless one"
 [ "$(cat zqt.sss)" = "9 9" ] || fail "a replay wrote over the player's zqt.sss"
 
-# One byte changed in an input event (a key press taken at another poll of its frame): the replay stops where
+# One byte changed in an input event (a key press moved to a poll of its frame that never comes): the replay stops where
 # the game goes its own way.
-line=$(awk -F'[: ]' '$2 == "0" && $3 == "key" && $4 == "down" { at = NR; frame = $1; next }
-                      at && $1 == frame && $2 != "t" { at = 0 } at && NR > at { print at; exit }' "$kept")
-[ -n "$line" ] || fail "no key press alone in its frame"
+line=$(grep -n -m 1 -E '^[0-9]+:0 key down' "$kept" | cut -d: -f1)
+[ -n "$line" ] || fail "no key press in the record"
 sed "${line}s/^\([0-9]*\):0 /\1:7 /" "$kept" >changed.rec
 cmp -s "$kept" changed.rec && fail "nothing was changed"
 "$bin" --headless --replay changed.rec >"$work/c.out" 2>&1

@@ -355,10 +355,7 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
       kind = kPoll;
       if (!ParseEvent(w, &a.event)) return corrupt("unknown answer");
     }
-    std::vector<Answer>& list = record->answers[kind];
-    if (!list.empty() && (list.back().frame > frame || (list.back().frame == frame && list.back().index >= index)))
-      return corrupt("out of order");
-    list.push_back(a);
+    record->answers[kind].push_back(a);
   }
   if (!started) {
     *error = "the record is corrupt (no start line)";
@@ -367,6 +364,17 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
   if (!ended) {
     *error = "the record is truncated (it has no end line)";
     return false;
+  }
+  // Answers are taken in the order of their calls, whatever the order of their lines; one call, one answer.
+  for (auto& list : record->answers) {
+    std::stable_sort(list.begin(), list.end(),
+                     [](const Answer& a, const Answer& b) { return a.frame < b.frame || (a.frame == b.frame && a.index < b.index); });
+    for (size_t i = 1; i < list.size(); ++i)
+      if (list[i].frame == list[i - 1].frame && list[i].index == list[i - 1].index) {
+        *error = "the record is corrupt (two answers to call " + std::to_string(list[i].frame) + ":" +
+                 std::to_string(list[i].index) + ")";
+        return false;
+      }
   }
   for (const auto& list : record->answers)
     if (!list.empty() && list.back().frame > record->endFrame) {

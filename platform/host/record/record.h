@@ -56,8 +56,54 @@ class AudioRing {
   std::atomic<uint64_t> written_{0}, read_{0};
 };
 
+// Hands every call to the host it wraps; the two hosts below take over the calls they answer themselves.
+class WrappingHost : public Host {
+ public:
+  explicit WrappingHost(Host* inner) : inner_(inner) {}
+  uint32_t Ticks() override { return inner_->Ticks(); }
+  int64_t WallClock() override { return inner_->WallClock(); }
+  bool PollEvent(Event* event) override { return inner_->PollEvent(event); }
+  bool WaitEvent() override { return inner_->WaitEvent(); }
+  int WaitEventFor(int ms) override { return inner_->WaitEventFor(ms); }
+  void OpenWindow(const WindowRequest& request) override { inner_->OpenWindow(request); }
+  void SetTitle(const std::string& title) override { inner_->SetTitle(title); }
+  void MinimizeWindow() override { inner_->MinimizeWindow(); }
+  void CloseWindow() override { inner_->CloseWindow(); }
+  int DesktopWidth() override { return inner_->DesktopWidth(); }
+  int DesktopHeight() override { return inner_->DesktopHeight(); }
+  void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) override {
+    inner_->Present(pixels, width, height, pitch, is555);
+  }
+  void QueueEmpty() override { inner_->QueueEmpty(); }
+  bool DisplayIs555() override { return inner_->DisplayIs555(); }
+  bool HasAccelerator() override { return inner_->HasAccelerator(); }
+  int DesktopBits() override { return inner_->DesktopBits(); }
+  bool SurfacesLost() const override { return inner_->SurfacesLost(); }
+  void SetSurfacesLost(bool lost) override { inner_->SetSurfacesLost(lost); }
+  void ShowCursor(bool shown) override { inner_->ShowCursor(shown); }
+  void SetCursorPos(int x, int y) override { inner_->SetCursorPos(x, y); }
+  void GetCursorPos(int* x, int* y) override { inner_->GetCursorPos(x, y); }
+  void ClipCursor(const int* rect) override { inner_->ClipCursor(rect); }
+  int MessageBox(const std::string& caption, const std::string& text, unsigned style) override {
+    return inner_->MessageBox(caption, text, style);
+  }
+  void Beep(unsigned type) override { inner_->Beep(type); }
+  JoyReading Joystick(int id) override { return inner_->Joystick(id); }
+  bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override {
+    return inner_->OpenAudio(sampleRate, callback, user);
+  }
+  void LockAudio() override { inner_->LockAudio(); }
+  void UnlockAudio() override { inner_->UnlockAudio(); }
+  bool AudioPulled() override { return inner_->AudioPulled(); }
+  void Log(const std::string& line) override { inner_->Log(line); }
+  bool ShouldFail(const char* function) override { return inner_->ShouldFail(function); }
+
+ protected:
+  Host* inner_;
+};
+
 // Forwards every call to `inner` and writes down each answer that came from outside.
-class RecordingHost : public Host {
+class RecordingHost : public WrappingHost {
  public:
   // Writes to `path`; on failure gives one warning line and records nothing.
   RecordingHost(Host* inner, const std::string& path, const Header& header);
@@ -71,31 +117,18 @@ class RecordingHost : public Host {
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   int WaitEventFor(int ms) override;
-  void OpenWindow(const WindowRequest& request) override { inner_->OpenWindow(request); }
-  void SetTitle(const std::string& title) override { inner_->SetTitle(title); }
-  void MinimizeWindow() override { inner_->MinimizeWindow(); }
-  void CloseWindow() override { inner_->CloseWindow(); }
   int DesktopWidth() override { return header_.desktopWidth; }
   int DesktopHeight() override { return header_.desktopHeight; }
   void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) override;
-  void QueueEmpty() override { inner_->QueueEmpty(); }
   bool DisplayIs555() override { return header_.is555; }
   bool HasAccelerator() override { return header_.accelerator; }
   int DesktopBits() override { return header_.desktopBits; }
   bool SurfacesLost() const override;
-  void SetSurfacesLost(bool lost) override { inner_->SetSurfacesLost(lost); }
-  void ShowCursor(bool shown) override { inner_->ShowCursor(shown); }
-  void SetCursorPos(int x, int y) override { inner_->SetCursorPos(x, y); }
   void GetCursorPos(int* x, int* y) override;
-  void ClipCursor(const int* rect) override { inner_->ClipCursor(rect); }
   int MessageBox(const std::string& caption, const std::string& text, unsigned style) override;
-  void Beep(unsigned type) override { inner_->Beep(type); }
   JoyReading Joystick(int id) override;
   bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override;
-  void LockAudio() override { inner_->LockAudio(); }
-  void UnlockAudio() override { inner_->UnlockAudio(); }
   bool AudioPulled() override { return header_.audioPulled; }
-  void Log(const std::string& line) override { inner_->Log(line); }
   bool ShouldFail(const char* function) override;
 
  private:
@@ -109,7 +142,6 @@ class RecordingHost : public Host {
   void PumpAudio();
   static void DeviceThunk(int16_t* out, int frames, void* self);
 
-  Host* inner_;
   Header header_;
   int fd_ = -1;
   bool failed_ = false, finished_ = false;
@@ -170,7 +202,7 @@ bool Fits(const Record& record, const std::vector<std::pair<std::string, std::st
 
 // Answers from a record; what goes out (frames, the window, sounds) goes to `inner`. A replay that
 // goes its own way calls `diverged` with the presentation number, which must not return.
-class ReplayingHost : public Host {
+class ReplayingHost : public WrappingHost {
  public:
   struct Options {
     bool paced = false;  // wait as the recorded clock did (the window)
@@ -189,32 +221,22 @@ class ReplayingHost : public Host {
   bool PollEvent(Event* event) override;
   bool WaitEvent() override;
   int WaitEventFor(int ms) override;
-  void OpenWindow(const WindowRequest& request) override { inner_->OpenWindow(request); }
-  void SetTitle(const std::string& title) override { inner_->SetTitle(title); }
-  void MinimizeWindow() override { inner_->MinimizeWindow(); }
-  void CloseWindow() override { inner_->CloseWindow(); }
   int DesktopWidth() override { return record_.header.desktopWidth; }
   int DesktopHeight() override { return record_.header.desktopHeight; }
   void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) override;
-  void QueueEmpty() override { inner_->QueueEmpty(); }
   bool DisplayIs555() override { return record_.header.is555; }
   bool HasAccelerator() override { return record_.header.accelerator; }
   int DesktopBits() override { return record_.header.desktopBits; }
   bool SurfacesLost() const override;
   void SetSurfacesLost(bool) override {}
-  void ShowCursor(bool shown) override { inner_->ShowCursor(shown); }
   // The watcher's mouse is left alone.
   void SetCursorPos(int, int) override {}
   void GetCursorPos(int* x, int* y) override;
   void ClipCursor(const int*) override {}
   int MessageBox(const std::string& caption, const std::string& text, unsigned style) override;
-  void Beep(unsigned type) override { inner_->Beep(type); }
   JoyReading Joystick(int id) override;
   bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override;
-  void LockAudio() override { inner_->LockAudio(); }
-  void UnlockAudio() override { inner_->UnlockAudio(); }
   bool AudioPulled() override { return record_.header.audioPulled; }
-  void Log(const std::string& line) override { inner_->Log(line); }
   bool ShouldFail(const char* function) override;
 
  private:
@@ -226,7 +248,6 @@ class ReplayingHost : public Host {
   void Pace();
   static void DeviceThunk(int16_t* out, int frames, void* self);
 
-  Host* inner_;
   const Record& record_;
   Options options_;
   int frame_ = 0;

@@ -18,7 +18,7 @@ constexpr int kAudioChunk = 256;
 }  // namespace
 
 RecordingHost::RecordingHost(Host* inner, const std::string& path, const Header& header)
-    : inner_(inner), header_(header), path_(path) {
+    : WrappingHost(inner), header_(header), path_(path) {
   header_.is555 = inner->DisplayIs555();
   header_.accelerator = inner->HasAccelerator();
   header_.audioPulled = inner->AudioPulled();

@@ -21,7 +21,7 @@ constexpr int64_t kLongestWaitMs = 2000;
 }  // namespace
 
 ReplayingHost::ReplayingHost(Host* inner, const Record& record, Options options)
-    : inner_(inner), record_(record), options_(std::move(options)), lastTick_(record.header.startTick) {}
+    : WrappingHost(inner), record_(record), options_(std::move(options)), lastTick_(record.header.startTick) {}
 
 ReplayingHost::~ReplayingHost() = default;
 
