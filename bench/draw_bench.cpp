@@ -11,6 +11,7 @@
 
 #include "host/headless/headless.h"
 #include "ox.h"
+#include "ratio_table.h"
 
 namespace {
 
@@ -127,38 +128,18 @@ BENCHMARK(SdlFillRect);
 BENCHMARK(MemsetScreen);
 BENCHMARK(Flip);
 
-// Keeps each benchmark's time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-  }
-  std::map<std::string, double> times;
-};
-
-void Ratio(const RatioReporter& r, const char* ours, const char* theirs) {
-  auto a = r.times.find(ours), b = r.times.find(theirs);
-  if (a == r.times.end() || b == r.times.end() || b->second <= 0) return;
-  std::printf("  %-22s / %-20s = %6.2f\n", ours, theirs, a->second / b->second);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   SetUp();
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\nTime ratios (below 1: ours is faster):\n");
-  Ratio(reporter, "DrawObjectFullScreen", "SdlBlitFullScreen");
-  Ratio(reporter, "DrawObjectFullScreen", "MemcpyFullScreen");
-  Ratio(reporter, "DrawObjectSprite", "SdlBlitSprite");
-  Ratio(reporter, "DrawObjectSprite", "MemcpySprite");
-  Ratio(reporter, "ClearScreen", "SdlFillRect");
-  Ratio(reporter, "ClearScreen", "MemsetScreen");
-  Ratio(reporter, "Flip", "MemcpyFullScreen");
+  reporter.Row("Flip to the headless host / memcpy of the frame", "Flip", "MemcpyFullScreen", 2.0);
+  reporter.Row("colour-keyed full-screen DrawObject / memcpy", "DrawObjectFullScreen", "MemcpyFullScreen", 2.0);
+  reporter.Row("colour-keyed full-screen DrawObject / SDL_BlitSurface", "DrawObjectFullScreen", "SdlBlitFullScreen",
+               0.5);
+  reporter.PrintTable();
   benchmark::Shutdown();
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "host/headless/headless.h"
 #include "ox.h"
+#include "ratio_table.h"
 #include "user/windowing.h"
 
 void GameStartUp() {}
@@ -91,4 +92,14 @@ BENCHMARK(DrawObjectRotateZoom);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.Row("DrawObjectAdd / DrawObject of the same rectangle", "DrawObjectAdd", "DrawObject", 3.0);
+  reporter.Row("DrawObjectAlpha / DrawObject", "DrawObjectAlpha", "DrawObject", 3.0);
+  reporter.Row("DrawObjectRotateZoom / DrawObject", "DrawObjectRotateZoom", "DrawObject", 6.0);
+  reporter.PrintTable();
+  benchmark::Shutdown();
+  return 0;
+}

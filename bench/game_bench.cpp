@@ -9,6 +9,7 @@
 
 #include "game.h"
 #include "host/headless/headless.h"
+#include "ratio_table.h"
 
 namespace {
 
@@ -100,6 +101,21 @@ void StageThreeFrame(benchmark::State& state) {
 }
 BENCHMARK(StageThreeFrame);
 
+// Frames a second from a time in the reporter's unit (ns).
+double PerSecond(double ns) { return ns > 0 ? 1e9 / ns : 0; }
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  bench::RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.Row("DrawObjectRotate of the 50 x 50 ship / DrawObject of it", "RotatedShip", "PlainShip", 4.0);
+  if (reporter.Time("StageTwoFrame") > 0)
+    reporter.Figure("stage-2 frames a second (0.35 ms a frame)", PerSecond(reporter.Time("StageTwoFrame")), 2800, true);
+  if (reporter.Time("StageThreeFrame") > 0)
+    reporter.Figure("stage-3 frames a second", PerSecond(reporter.Time("StageThreeFrame")), 2800, true);
+  reporter.PrintTable();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -10,6 +10,9 @@
 namespace oxDraw {
 namespace pixels {
 
+// When set, the blits take their plain per-pixel paths, against which the fast ones are checked.
+extern bool plainPaths;
+
 // A plain surface of `caps` from `ddraw`; null on failure, with DirectDraw's answer in `result`.
 inline IDirectDrawSurface* CreatePlainSurface(IDirectDraw* ddraw, int width, int height, DWORD caps,
                                               HRESULT* result) {

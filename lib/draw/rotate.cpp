@@ -1,5 +1,7 @@
 // The rotation blit: each destination pixel looks up its source pixel through the integer sine table.
 #include "ox.h"
+#include "pixels.h"
+#include "rotation_walk.h"
 
 namespace oxDraw {
 
@@ -65,7 +67,12 @@ int DrawObjectRotate(int destLeft, int destTop, int destRight, int destBottom, i
     // In 1/360 pixel: the source point of destination pixel (0, 0).
     const long long uStart = 360 * cx - cx * C + cy * S;
     const long long vStart = 360 * cy - cx * S - cy * C;
-    for (long long j = y0; j < y1; ++j) {
+    auto out = [&](long long j) { return back.pixels + (dt + j) * back.pitch + dl; };
+    const pixels::RotationWalk walk{uStart, vStart, C, S, x0, x1, y0, y1, source.pixels, source.pitch};
+    auto column = [&](long long q) { return q - ox >= 0 && q - ox < sw ? left + q - ox : -1; };
+    auto row = [&](long long q) { return q - oy >= 0 && q - oy < sh ? top + q - oy : -1; };
+    const bool walked = !pixels::plainPaths && pixels::Walk(walk, column, row, out);
+    for (long long j = walked ? y1 : y0; j < y1; ++j) {
       long long u = uStart - j * S + x0 * C;
       long long v = vStart + j * C + x0 * S;
       WORD* out = back.pixels + (dt + j) * back.pitch + dl;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "pixels.h"
+#include "rotation_walk.h"
 
 namespace oxDraw {
 namespace {
@@ -69,6 +70,21 @@ int Rotation(int dl, int dt, int dr, int db, int angle, int object, int l, int t
   float zx = p.zoomX, zy = p.zoomY;
   // Only a floor, whose zoom grows row by row, walks the rows above the visible part.
   const bool growing = p.zoomXStep != 0 || p.zoomYStep != 0;
+  if (!growing && !p.shade && !pixels::plainPaths) {
+    // One axis at a time, as the loop below takes it.
+    auto axis = [](int64_t q, int64_t offset, float zoom, bool zoomed, bool tiled, int start, int size) -> int64_t {
+      int64_t s = q - offset;
+      if (zoomed && !Zoomed(s, zoom, s)) return -1;
+      if (tiled) return start + Wrap(s, size);
+      return s >= 0 && s < size ? start + s : -1;
+    };
+    const pixels::RotationWalk walk{uStart, vStart, C, S, x0, x1, y0, y1, src.Row(0), src.Pitch()};
+    if (pixels::Walk(
+            walk, [&](int64_t q) { return axis(q, ox, zx, p.zoom, p.tile, l, sw); },
+            [&](int64_t q) { return axis(q, oy, zy, p.zoom, p.tile, t, sh); },
+            [&](int64_t j) { return dst.Row(int(dt + j)) + dl; }))
+      return 1;
+  }
   for (int j = growing ? 0 : y0; j < y1; j++) {
     if (j >= y0) {
       int64_t u = uStart - j * S + x0 * C;

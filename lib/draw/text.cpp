@@ -1,5 +1,6 @@
 // Text on the back surface through GDI: a font block opened by SetFont and closed by EndText.
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 
@@ -23,6 +24,17 @@ void PrintBuffer(int x, int y) {
   EndText();
 }
 
+// The face names are CP932; Windows would read them in the system's code page, which is not 932 outside
+// Japan, and then match no face by name.
+HFONT CreateFontFromRecord(const LOGFONTA* block) {
+#ifdef _WIN32
+  LOGFONTW wide;
+  std::memcpy(&wide, block, offsetof(LOGFONTA, lfFaceName));
+  if (MultiByteToWideChar(932, 0, block->lfFaceName, -1, wide.lfFaceName, LF_FACESIZE)) return CreateFontIndirectW(&wide);
+#endif
+  return CreateFontIndirectA(block);
+}
+
 }  // namespace
 
 void SetFont(int face, int height, int angle, int weight, BYTE italic, BYTE underline) {
@@ -39,7 +51,7 @@ void SetFont(int face, int height, int angle, int weight, BYTE italic, BYTE unde
   block->lfItalic = italic;
   block->lfUnderline = underline;
   block->lfCharSet = SHIFTJIS_CHARSET;
-  textContext.font = CreateFontIndirectA(block);
+  textContext.font = CreateFontFromRecord(block);
   textContext.dc = nullptr;
   if (screen.back && screen.back->GetDC(&textContext.dc) != DD_OK) textContext.dc = nullptr;
   textContext.oldFont = textContext.dc ? SelectObject(textContext.dc, textContext.font) : nullptr;

@@ -20,6 +20,16 @@ void FormatWithBreak(char (&text)[256], const char* format, va_list args) {
   text[used + 2] = '\0';
 }
 
+// The texts are CP932. Windows would read them in the system's code page, which is not 932 outside Japan.
+int ShowBox(const char* text, const char* caption, UINT style) {
+#ifdef _WIN32
+  wchar_t wideText[256], wideCaption[32];
+  if (MultiByteToWideChar(932, 0, text, -1, wideText, 256) && MultiByteToWideChar(932, 0, caption, -1, wideCaption, 32))
+    return MessageBoxW(libraryState.mainWindow, wideText, wideCaption, style);
+#endif
+  return MessageBoxA(libraryState.mainWindow, text, caption, style);
+}
+
 }  // namespace
 
 int ErrorMessage(const char* function, const char* message, DWORD) {
@@ -27,7 +37,7 @@ int ErrorMessage(const char* function, const char* message, DWORD) {
   std::snprintf(text, sizeof text, "%s : %s", function, message);
   oxDraw::ShowGdiSurface();
   Beep();
-  MessageBoxA(libraryState.mainWindow, text, "エラー発生", kReportStyle);
+  ShowBox(text, "エラー発生", kReportStyle);
   return 0;
 }
 
@@ -38,7 +48,7 @@ int Message(const char* format, ...) {
   FormatWithBreak(text, format, args);
   va_end(args);
   oxDraw::ShowGdiSurface();
-  return MessageBoxA(libraryState.mainWindow, text, "メッセージ", kReportStyle);
+  return ShowBox(text, "メッセージ", kReportStyle);
 }
 
 int YesNoMessage(const char* format, ...) {
@@ -48,7 +58,7 @@ int YesNoMessage(const char* format, ...) {
   FormatWithBreak(text, format, args);
   va_end(args);
   oxDraw::ShowGdiSurface();
-  return MessageBoxA(libraryState.mainWindow, text, "メッセージ", kQuestionStyle) == IDYES ? 1 : 0;
+  return ShowBox(text, "メッセージ", kQuestionStyle) == IDYES ? 1 : 0;
 }
 
 int Beep() { return MessageBeep(0xFFFFFFFF); }

@@ -4,13 +4,11 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "../gdi/gdi_object.h"
 #include "../host/host.h"
 #include "ddraw.h"
+#include "keyed_row.h"
 
 namespace {
 
@@ -425,27 +423,6 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD, HANDLE) {
 
 namespace {
 
-#ifdef __SSE2__
-inline void KeyedRow(uint16_t* __restrict d, const uint16_t* __restrict s, int n, uint16_t key) {
-  int i = 0;
-  const __m128i k = _mm_set1_epi16(short(key));
-  for (; i + 8 <= n; i += 8) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-    __m128i transparent = _mm_cmpeq_epi16(v, k);
-    __m128i out = _mm_or_si128(_mm_and_si128(transparent, old), _mm_andnot_si128(transparent, v));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), out);
-  }
-  for (; i < n; ++i)
-    if (s[i] != key) d[i] = s[i];
-}
-#else
-inline void KeyedRow(uint16_t* __restrict d, const uint16_t* __restrict s, int n, uint16_t key) {
-  for (int i = 0; i < n; ++i)
-    if (s[i] != key) d[i] = s[i];
-}
-#endif
-
 // A row that may overlap its source on the same surface.
 inline void KeyedRowOverlapping(uint16_t* d, const uint16_t* s, int n, uint16_t key) {
   if (d > s) {
@@ -475,7 +452,7 @@ void Surface::Copy(Surface* src, const Rect& s, const Rect& d, bool keyed) {
     } else if (same && d.t + y == s.t + y) {
       KeyedRowOverlapping(dr, sr, w, key);
     } else {
-      KeyedRow(dr, sr, w, key);
+      platform::KeyedRow(dr, sr, w, key);
     }
   }
 }

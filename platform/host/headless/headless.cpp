@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -103,28 +104,36 @@ void HeadlessHost::Present(const uint16_t* pixels, int width, int height, int pi
   if (pixels && width > 0 && height > 0) {
     frameWidth_ = width;
     frameHeight_ = height;
-    lastFrame_.resize(size_t(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-      const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + y * pitch);
-      uint8_t* out = &lastFrame_[size_t(y) * width * 3];
-      for (int x = 0; x < width; ++x) {
-        unsigned p = row[x];
-        unsigned r, g, b;
-        if (is555) {
-          r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-          g = (g << 3) | (g >> 2);
-        } else {
-          r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-          g = (g << 2) | (g >> 4);
-        }
-        out[x * 3] = uint8_t((r << 3) | (r >> 2));
-        out[x * 3 + 1] = uint8_t(g);
-        out[x * 3 + 2] = uint8_t((b << 3) | (b >> 2));
-      }
-    }
+    frameIs555_ = is555;
+    frame_.resize(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(&frame_[size_t(y) * width], reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(y) * pitch,
+                  size_t(width) * 2);
+    lastFrameStale_ = true;
   }
   realPresentations_ = true;
   Presented();
+}
+
+const std::vector<uint8_t>& HeadlessHost::LastFrame() const {
+  if (!lastFrameStale_) return lastFrame_;
+  lastFrameStale_ = false;
+  lastFrame_.resize(frame_.size() * 3);
+  uint8_t* out = lastFrame_.data();
+  for (unsigned p : frame_) {
+    unsigned r, g, b;
+    if (frameIs555_) {
+      r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
+      g = (g << 3) | (g >> 2);
+    } else {
+      r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+      g = (g << 2) | (g >> 4);
+    }
+    *out++ = uint8_t((r << 3) | (r >> 2));
+    *out++ = uint8_t(g);
+    *out++ = uint8_t((b << 3) | (b >> 2));
+  }
+  return lastFrame_;
 }
 
 void HeadlessHost::QueueEmpty() {
@@ -137,7 +146,7 @@ void HeadlessHost::Presented() {
   clock_ += options_.stepMs;
   auto shot = options_.shots.find(presentations_);
   if (shot != options_.shots.end()) {
-    if (lastFrame_.empty() || !WritePng(shot->second, lastFrame_, frameWidth_, frameHeight_))
+    if (frame_.empty() || !WritePng(shot->second, LastFrame(), frameWidth_, frameHeight_))
       Log("shot failed " + shot->second);
     else
       Log("shot " + shot->second);

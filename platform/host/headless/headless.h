@@ -90,8 +90,8 @@ class HeadlessHost : public Host {
 
   const std::vector<std::string>& LogLines() const { return log_; }
   int Presentations() const { return presentations_; }
-  // The last presented frame as RGB888, width x height.
-  const std::vector<uint8_t>& LastFrame() const { return lastFrame_; }
+  // The last presented frame as RGB888, width x height, converted when first asked for.
+  const std::vector<uint8_t>& LastFrame() const;
   int FrameWidth() const { return frameWidth_; }
   int FrameHeight() const { return frameHeight_; }
   bool windowOpen() const { return windowOpen_; }
@@ -113,7 +113,11 @@ class HeadlessHost : public Host {
   JoyReading joys_[2];
   std::vector<std::string> log_;
   std::map<std::string, int> calls_;
-  std::vector<uint8_t> lastFrame_;
+  // The presented frame is kept as it came, 16 bits a pixel: most frames are never looked at.
+  std::vector<uint16_t> frame_;
+  bool frameIs555_ = false;
+  mutable std::vector<uint8_t> lastFrame_;
+  mutable bool lastFrameStale_ = false;
   int frameWidth_ = 0, frameHeight_ = 0;
   bool windowOpen_ = false;
   bool cursorShown_ = true;
