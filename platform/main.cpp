@@ -12,6 +12,8 @@
 #include <string>
 
 #include "host/headless/headless.h"
+#include "host/record/record.h"
+#include "host/record/session.h"
 #include "host/sdl/sdl_host.h"
 #include "kernel/crt.h"
 #include "kernel/module.h"
@@ -38,6 +40,8 @@ const char kUsage[] =
     "  --accelerator          the headless host offers a secondary 3-D device\n"
     "  --lose-surfaces F      the headless host loses all surfaces after presentation F\n"
     "  --answer ok|yes|no|cancel  how the headless host answers message boxes\n"
+    "  --record FILE          write everything that enters the program to FILE\n"
+    "  --replay FILE          play a record back (best, last: the kept games); Tab held runs fast\n"
     "  --version\n"
     "  --help\n";
 
@@ -111,7 +115,7 @@ int main(int argc, char** argv) {
   bool headless = false;
   host::HeadlessOptions ho;
   host::SdlOptions so;
-  std::string inputFile;
+  std::string inputFile, recordFile, replayFile;
   std::string commandLine;
   bool seedGiven = false;
   unsigned seed = 0;
@@ -128,7 +132,7 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     } else if (sw == "--version") {
-      std::printf("radire %s\n", RADIRE_VERSION);
+      std::printf("radire %s\n", host::record::Version());
       return 0;
     } else if (sw == "--window" || sw == "--fullscreen") {
       so.fullScreen = sw == "--fullscreen";
@@ -149,6 +153,11 @@ int main(int argc, char** argv) {
       seedGiven = true;
     } else if (sw == "--input") {
       inputFile = value();
+    } else if (sw == "--record") {
+      recordFile = FromHere(value());
+    } else if (sw == "--replay") {
+      replayFile = value();
+      if (replayFile != "best" && replayFile != "last") replayFile = FromHere(replayFile);
     } else if (sw == "--shot") {
       std::string v = value();
       size_t colon = v.find(':');
@@ -207,13 +216,21 @@ int main(int argc, char** argv) {
     }
     chosen = std::move(h);
   }
-  host::Install(chosen.get());
-  if (seedGiven) platform::PinRandomSeed(seed);
-
+  if (!recordFile.empty() && !replayFile.empty()) Usage("--record and --replay exclude each other");
+  if (!replayFile.empty() && !script.empty()) Usage("--replay takes its input from the record, not --input");
   EnterDataDirectory();
+  // Every game played in the window is kept.
+  std::unique_ptr<host::record::Session> session;
+  if (!replayFile.empty()) session = host::record::StartReplay(chosen.get(), replayFile, !headless);
+  else if (!recordFile.empty() || !headless) session = host::record::StartRecording(chosen.get(), recordFile, seedGiven, seed);
+  host::Install(session ? session->host() : chosen.get());
+  if (session) platform::PinRandomSeed(session->seed());
+  else if (seedGiven) platform::PinRandomSeed(seed);
+
   static char line[4096];
   std::snprintf(line, sizeof line, "%s", commandLine.c_str());
   int result = WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWDEFAULT);
+  if (session) result = session->Finish(result);
   host::Install(nullptr);
   return result;
 }
