@@ -12,8 +12,11 @@
 #include <string>
 
 #include "host/headless/headless.h"
+#include "host/record/record.h"
+#include "host/record/session.h"
 #include "host/sdl/sdl_host.h"
 #include "kernel/crt.h"
+#include "kernel/module.h"
 #include "windows.h"
 
 namespace {
@@ -21,7 +24,9 @@ namespace {
 const char kUsage[] =
     "usage: radire [switches] [-- game arguments]\n"
     "  --window               a window instead of full screen          (SDL host)\n"
+    "  --fullscreen           full screen, whatever was kept           (SDL host)\n"
     "  --scale N              window scale                             (SDL host)\n"
+    "  --smooth, --sharp      scaled smoothly, or by whole factors      (SDL host)\n"
     "  --no-vsync             present without waiting for vertical sync (SDL host)\n"
     "  --headless             the headless host\n"
     "  --frames N             end the run (WM_CLOSE) after N presentations\n"
@@ -35,6 +40,9 @@ const char kUsage[] =
     "  --accelerator          the headless host offers a secondary 3-D device\n"
     "  --lose-surfaces F      the headless host loses all surfaces after presentation F\n"
     "  --answer ok|yes|no|cancel  how the headless host answers message boxes\n"
+    "  --record FILE          write everything that enters the program to FILE\n"
+    "  --replay FILE          play a record back (best, last: the kept games); Tab held runs fast\n"
+    "  --version\n"
     "  --help\n";
 
 bool KnownFailure(const std::string& name) {
@@ -76,7 +84,13 @@ void EnterDataDirectory() {
   exe[n] = '\0';
   std::string programDir(exe);
   programDir.erase(programDir.rfind('/') + 1);
-  if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
+  if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) {
+    // Installed, the files lie in PREFIX/share/radire: the program looks for them there as if beside it.
+    std::string installed = programDir + "../share/radire/";
+    if (access((installed + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
+    programDir = installed;
+    platform::SetProgramPath(installed + "radire");
+  }
 
   std::string base;
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -107,7 +121,7 @@ int main(int argc, char** argv) {
   bool headless = false;
   host::HeadlessOptions ho;
   host::SdlOptions so;
-  std::string inputFile;
+  std::string inputFile, recordFile, replayFile;
   std::string commandLine;
   bool seedGiven = false;
   unsigned seed = 0;
@@ -126,8 +140,13 @@ int main(int argc, char** argv) {
       for (const char* name : host::kFailableFunctions) std::printf(" %s", name);
       std::fputs("\n", stdout);
       return 0;
-    } else if (sw == "--window") {
-      so.window = true;
+    } else if (sw == "--version") {
+      std::printf("radire %s\n", host::record::Version());
+      return 0;
+    } else if (sw == "--window" || sw == "--fullscreen") {
+      so.fullScreen = sw == "--fullscreen";
+    } else if (sw == "--smooth" || sw == "--sharp") {
+      so.smooth = sw == "--smooth";
     } else if (sw == "--scale") {
       so.scale = Number(sw, value(), 1, 16);
     } else if (sw == "--no-vsync") {
@@ -143,6 +162,11 @@ int main(int argc, char** argv) {
       seedGiven = true;
     } else if (sw == "--input") {
       inputFile = value();
+    } else if (sw == "--record") {
+      recordFile = FromHere(value());
+    } else if (sw == "--replay") {
+      replayFile = value();
+      if (replayFile != "best" && replayFile != "last") replayFile = FromHere(replayFile);
     } else if (sw == "--shot") {
       std::string v = value();
       size_t colon = v.find(':');
@@ -199,15 +223,28 @@ int main(int argc, char** argv) {
     chosen = std::move(h);
   } else {
     if (!script.empty() || !ho.shots.empty()) Usage("--input and --shot need --headless");
-    chosen = std::make_unique<host::SdlHost>(so, now);
+    auto h = std::make_unique<host::SdlHost>(so, now);
+    if (!h->StartError().empty()) {
+      std::fprintf(stderr, "radire: %s\n", h->StartError().c_str());
+      return 1;
+    }
+    chosen = std::move(h);
   }
-  host::Install(chosen.get());
-  if (seedGiven) platform::PinRandomSeed(seed);
-
+  if (!recordFile.empty() && !replayFile.empty()) Usage("--record and --replay exclude each other");
+  if (!replayFile.empty() && !script.empty()) Usage("--replay takes its input from the record, not --input");
   EnterDataDirectory();
+  // Every game played in the window is kept.
+  std::unique_ptr<host::record::Session> session;
+  if (!replayFile.empty()) session = host::record::StartReplay(chosen.get(), replayFile, !headless);
+  else if (!recordFile.empty() || !headless) session = host::record::StartRecording(chosen.get(), recordFile, seedGiven, seed);
+  host::Install(session ? session->host() : chosen.get());
+  if (session) platform::PinRandomSeed(session->seed());
+  else if (seedGiven) platform::PinRandomSeed(seed);
+
   static char line[4096];
   std::snprintf(line, sizeof line, "%s", commandLine.c_str());
   int result = WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWDEFAULT);
+  if (session) result = session->Finish(result);
   host::Install(nullptr);
   return result;
 }

@@ -7,6 +7,7 @@ RADIRE_PACKAGES=(
   g++ cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
   libfluidsynth-dev timgm6mb-soundfont libpng-dev xvfb xdotool xauth
+  desktop-file-utils appstream
 )
 
 radire_install() {

@@ -53,8 +53,10 @@ Shape Symmetric(float axis, float topY, std::vector<Vec> left, float bottomY) {
   return Polygon(all);
 }
 
-Image Ship() {
-  Image im(50, 50);
+}  // namespace
+
+Image Ship(float zoom) {
+  Image im(int(50 * zoom), int(50 * zoom), zoom);
   // Flames under everything, so the nozzles sit in them.
   Shape flames = Union(Ellipse(22.5f, 46.5f, 2.4f, 3), Ellipse(27.5f, 46.5f, 2.4f, 3));
   im.Fill(flames, VerticalGradient(44, kFlameCore, 49, kFlameEdge));
@@ -73,6 +75,8 @@ Image Ship() {
   im.Fill(canopy, Bevel(canopy, VerticalGradient(11, kCanopyLight, 22, kCanopyDeep), 1.5f));
   return im;
 }
+
+namespace {
 
 Image Shot() {
   Image im(30, 30);
@@ -353,7 +357,7 @@ Image StageBackground() {
 std::vector<Picture> PaintPictures() {
   std::vector<Picture> pictures;
   pictures.push_back({"TITLE.BMP", Logo()});
-  pictures.push_back({"CHARA.BMP", Ship()});
+  pictures.push_back({"CHARA.BMP", Ship(1)});
   pictures.push_back({"TAMA.BMP", Shot()});
   const int enemyFrames = EnemyFramesNeeded(kSettings);
   Image enemies(50, 50 * enemyFrames);

@@ -13,5 +13,7 @@ struct Picture {
 };
 
 std::vector<Picture> PaintPictures();
+// The player's ship, `zoom` times its size in the game (the program's icon).
+Image Ship(float zoom);
 
 }  // namespace art

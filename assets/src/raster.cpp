@@ -116,15 +116,15 @@ Paint RadialGradient(float cx, float cy, float r, Color inner, Color outer) {
   return [=](float x, float y) { return Mix(inner, outer, Clamp01(std::hypot(x - cx, y - cy) / r)); };
 }
 
-Image::Image(int width, int height)
-    : width_(width), height_(height), premul_(size_t(width) * height), alpha_(size_t(width) * height, 0) {}
+Image::Image(int width, int height, float zoom)
+    : width_(width), height_(height), zoom_(zoom), premul_(size_t(width) * height), alpha_(size_t(width) * height, 0) {}
 
 void Image::Fill(const Shape& shape, const Paint& paint, float opacity, int samples) {
   for (int py = 0; py < height_; ++py) {
     for (int px = 0; px < width_; ++px) {
-      float cx = px + 0.5f, cy = py + 0.5f;
+      float cx = (px + 0.5f) / zoom_, cy = (py + 0.5f) / zoom_;
       // Pixels well away from the edge need one sample.
-      float d = shape(cx, cy);
+      float d = shape(cx, cy) * zoom_;
       if (d > 1.0f) continue;
       float cover = 0;
       Color sum;
@@ -135,7 +135,7 @@ void Image::Fill(const Shape& shape, const Paint& paint, float opacity, int samp
         int hits = 0;
         for (int sy = 0; sy < samples; ++sy)
           for (int sx = 0; sx < samples; ++sx) {
-            float x = px + (sx + 0.5f) / samples, y = py + (sy + 0.5f) / samples;
+            float x = (px + (sx + 0.5f) / samples) / zoom_, y = (py + (sy + 0.5f) / samples) / zoom_;
             if (shape(x, y) < 0) {
               ++hits;
               sum = Add(sum, paint(x, y));

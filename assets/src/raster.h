@@ -47,7 +47,8 @@ Paint RadialGradient(float cx, float cy, float r, Color inner, Color outer);
 
 class Image {
  public:
-  Image(int width, int height);
+  // `zoom` device pixels to a unit of the shapes and paints that Fill is given (an icon at any size).
+  Image(int width, int height, float zoom = 1.0f);
   int width() const { return width_; }
   int height() const { return height_; }
   // Coverage-weighted "over" of `paint` inside `shape`; `opacity` scales it.
@@ -65,6 +66,7 @@ class Image {
 
  private:
   int width_, height_;
+  float zoom_;
   std::vector<Color> premul_;
   std::vector<float> alpha_;
 };

@@ -16,12 +16,14 @@
 
 #include "../host/host.h"
 #include "codepage.h"
+#include "module.h"
 #include "resources.h"
 #include "windows.h"
 
 namespace {
 
 DWORD lastError = 0;
+std::string programPath;  // empty: the executable's own
 
 bool Fails(const char* function) { return host::Current().ShouldFail(function); }
 
@@ -67,6 +69,8 @@ struct GlobalBlock {
 
 namespace platform {
 
+void SetProgramPath(const std::string& path) { programPath = path; }
+
 bool RegisterResources(const EmbeddedResource* resources, size_t count) {
   Resources().entries.insert(Resources().entries.end(), resources, resources + count);
   return true;
@@ -91,11 +95,13 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR) {
 
 DWORD WINAPI GetModuleFileNameA(HMODULE, LPSTR fileName, DWORD size) {
   char path[4096];
-  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  ssize_t n = programPath.empty() ? readlink("/proc/self/exe", path, sizeof path - 1)
+                                  : ssize_t(std::min(programPath.size(), sizeof path - 1));
   if (n < 0 || Fails("GetModuleFileNameA")) {
     lastError = ERROR_FILE_NOT_FOUND;
     return 0;
   }
+  if (!programPath.empty()) std::memcpy(path, programPath.data(), size_t(n));
   path[n] = '\0';
   std::string ansi = platform::Utf8ToCp932(path);
   DWORD copied = CopyOut(ansi, fileName, size);

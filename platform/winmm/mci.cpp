@@ -126,7 +126,7 @@ class Synth : public platform::MixerSource {
     fluid_settings_setint(s->settings_, "synth.threadsafe-api", 0);
     s->synth_ = new_fluid_synth(s->settings_);
     if (!s->synth_ || font.empty() || fluid_synth_sfload(s->synth_, font.c_str(), 1) == FLUID_FAILED) {
-      std::fprintf(stderr, "radire: no General MIDI soundfont (%s); music stays silent\n",
+      std::fprintf(stderr, "radire: no General MIDI soundfont (%s); the game runs without music\n",
                    font.empty() ? "none of /usr/share/sounds/sf2/TimGM6mb.sf2, FluidR3_GM.sf2, default-GM.sf2"
                                 : font.c_str());
       if (s->synth_) delete_fluid_synth(s->synth_);

@@ -6,7 +6,7 @@ close_window="$2"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export SDL_AUDIODRIVER=dummy
+export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work/config"
 
 run_case() {  # $1: what to do with the window (escape | close)
   "$bin" --window --no-vsync >"$work/out.txt" 2>&1 &
@@ -38,3 +38,16 @@ run_case() {  # $1: what to do with the window (escape | close)
 
 run_case escape || exit 1
 run_case close || exit 1
+
+# No display, or one that does not answer: one line saying so, a non-zero exit, and no waiting.
+for display in "" ":77"; do
+  start=$(date +%s%N)
+  if [ -z "$display" ]; then env -u DISPLAY -u WAYLAND_DISPLAY "$bin" --window >"$work/out.txt" 2>&1
+  else env -u WAYLAND_DISPLAY DISPLAY="$display" "$bin" --window >"$work/out.txt" 2>&1; fi
+  rc=$? elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+  lines=$(wc -l <"$work/out.txt")
+  if [ $rc -eq 0 ] || [ "$lines" -ne 1 ] || ! grep -q "no display could be opened" "$work/out.txt" || [ $elapsed -gt 2000 ]; then
+    echo "display \"$display\": exit $rc after $elapsed ms, said: $(cat "$work/out.txt")"; exit 1
+  fi
+  echo "display \"$display\": exit $rc after $elapsed ms: $(cat "$work/out.txt")"
+done

@@ -1,6 +1,8 @@
 #include "sdl_host.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace host {
@@ -45,9 +47,33 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   // Face buttons by position, whatever their labels say, so button 1 is the bottom one on every pad.
   SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
-  SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER);
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const bool hasX = x && *x, hasWayland = wayland && *wayland;
+  const std::string at = hasX ? x : hasWayland ? wayland : "";
+  if (!std::getenv("SDL_VIDEODRIVER")) {
+    // Only the servers named; else SDL would try the others (and their libraries speak) or choose an
+    // invisible driver of its own.
+    if (!hasX && !hasWayland)
+      startError_ = "no display could be opened: DISPLAY is not set (--headless runs without one)";
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX && hasWayland ? "x11,wayland" : hasWayland ? "wayland" : "x11");
+  }
+  if (startError_.empty() && SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
+    startError_ = "no display could be opened at " + at + ": " + SDL_GetError();
+  if (!startError_.empty()) return;
   SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK);
   sdlStart_ = SDL_GetTicks();
+  std::string dir = ConfigDirectory();
+  if (!dir.empty()) {
+    std::string warning;
+    settingsFile_ = dir + "/settings";
+    settings_ = ReadSettings(settingsFile_, &warning);
+    if (!warning.empty()) std::fprintf(stderr, "radire: %s\n", warning.c_str());
+    warning.clear();
+    keys_.Load(dir + "/keys", &warning);
+    if (!warning.empty()) std::fprintf(stderr, "radire: %s\n", warning.c_str());
+  }
+  if (options_.smooth >= 0) settings_.smooth = options_.smooth;
   // Pads already connected are announced only by events the message loop has not taken yet, and the
   // joystick set-up comes before it: open them now.
   RefreshPads();
@@ -60,7 +86,7 @@ SdlHost::~SdlHost() {
   SDL_Quit();
 }
 
-uint32_t SdlHost::Ticks() { return base_ + (SDL_GetTicks() - sdlStart_); }
+uint32_t SdlHost::Ticks() { return base_ + (SDL_GetTicks() - sdlStart_ - switchingMs_); }
 
 bool SdlHost::Translate(const SDL_Event& e, Event* out) {
   switch (e.type) {
@@ -68,13 +94,8 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
       *out = Event{EventType::Close};
       return true;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      int vk = VirtualKey(e.key.keysym.sym);
-      if (!vk) return false;
-      *out = Event{e.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp, vk};
-      out->flag = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == 0x12;
-      return true;
-    }
+    case SDL_KEYUP:
+      return TranslateKey(e.key, out);
     case SDL_MOUSEMOTION:
       *out = Event{EventType::MouseMove};
       out->x = e.motion.x;
@@ -97,6 +118,15 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
           out->y = e.window.data2;
           return true;
         case SDL_WINDOWEVENT_CLOSE: *out = Event{EventType::Close}; return true;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          // The player's own window size is kept; full screen's is the display's.
+          if (!fullScreen_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) &&
+              (e.window.data1 != windowW_ || e.window.data2 != windowH_)) {
+            windowW_ = e.window.data1;
+            windowH_ = e.window.data2;
+            settingsChanged_ = true;
+          }
+          return false;
         default: return false;
       }
     case SDL_CONTROLLERDEVICEADDED:
@@ -111,6 +141,83 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
     default:
       return false;
   }
+}
+
+bool SdlHost::TranslateKey(const SDL_KeyboardEvent& key, Event* out) {
+  SDL_Keycode sym = key.keysym.sym;
+  bool down = key.type == SDL_KEYDOWN;
+  auto swallowed = std::find(swallowed_.begin(), swallowed_.end(), sym);
+  if (!down && swallowed != swallowed_.end()) {
+    swallowed_.erase(swallowed);
+    return false;
+  }
+  bool enter = sym == SDLK_RETURN || sym == SDLK_KP_ENTER;
+  if (down && (sym == SDLK_F11 || (enter && (key.keysym.mod & KMOD_ALT)))) {
+    if (swallowed == swallowed_.end()) swallowed_.push_back(sym);
+    if (!key.repeat) SwitchFullScreen();
+    return false;
+  }
+  int vk = VirtualKey(keys_.Map(sym));
+  if (!vk) return false;
+  auto mine = std::find_if(held_.begin(), held_.end(), [&](const auto& h) { return h.first == sym; });
+  auto others = [&] {
+    return std::count_if(held_.begin(), held_.end(), [&](const auto& h) { return h.second == vk && h.first != sym; });
+  };
+  if (down) {
+    if (mine == held_.end()) {
+      if (others()) return false;  // already down through another key
+      held_.emplace_back(sym, vk);
+    }
+  } else {
+    if (mine != held_.end()) held_.erase(mine);
+    if (others()) return false;  // still held through another key
+  }
+  *out = Event{down ? EventType::KeyDown : EventType::KeyUp, vk};
+  out->flag = (key.keysym.mod & KMOD_ALT) != 0 || vk == 0x12;
+  return true;
+}
+
+void SdlHost::EnterFullScreen() {
+  // Placed over the whole display first: without a window manager nobody else makes it so.
+  int display = std::max(0, SDL_GetWindowDisplayIndex(window_));
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(display, &bounds) == 0) {
+    SDL_SetWindowSize(window_, bounds.w, bounds.h);
+    SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+  }
+  SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  fullScreen_ = true;
+}
+
+void SdlHost::SwitchFullScreen() {
+  if (!window_) return;
+  uint32_t start = SDL_GetTicks();
+  if (fullScreen_) {
+    SDL_SetWindowFullscreen(window_, 0);
+    fullScreen_ = false;
+    SDL_SetWindowSize(window_, windowW_, windowH_);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+  } else {
+    EnterFullScreen();
+  }
+  settingsChanged_ = true;
+  // The last frame again, in its new place.
+  if (renderer_) {
+    SDL_RenderClear(renderer_);
+    if (texture_) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+  }
+  switchingMs_ += SDL_GetTicks() - start;
+}
+
+void SdlHost::SaveSettings() {
+  if (!settingsChanged_ || settingsFile_.empty()) return;
+  settingsChanged_ = false;
+  settings_.fullScreen = fullScreen_;
+  settings_.windowWidth = windowW_;
+  settings_.windowHeight = windowH_;
+  if (!WriteSettings(settingsFile_, settings_))
+    std::fprintf(stderr, "radire: cannot write %s: %s\n", settingsFile_.c_str(), std::strerror(errno));
 }
 
 bool SdlHost::PollEvent(Event* event) {
@@ -136,20 +243,31 @@ int SdlHost::WaitEventFor(int ms) {
 
 void SdlHost::OpenWindow(const WindowRequest& request) {
   if (window_) return;
-  fullScreen_ = request.fullScreen && !options_.window;
-  int w = request.clientWidth * std::max(1, options_.scale);
-  int h = request.clientHeight * std::max(1, options_.scale);
-  Uint32 flags = SDL_WINDOW_SHOWN | (fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) |
-                 (request.minimized ? SDL_WINDOW_MINIMIZED : 0);
-  window_ = SDL_CreateWindow(request.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
-  if (!window_) {
-    SDL_Log("cannot open a window: %s", SDL_GetError());
-    return;
+  bool full = options_.fullScreen >= 0 ? options_.fullScreen
+              : settings_.fullScreen >= 0 ? settings_.fullScreen
+                                          : request.fullScreen;
+  windowW_ = request.clientWidth * std::max(1, options_.scale);
+  windowH_ = request.clientHeight * std::max(1, options_.scale);
+  if (!options_.scale && settings_.windowWidth > 0) {
+    windowW_ = settings_.windowWidth;
+    windowH_ = settings_.windowHeight;
   }
+  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | (request.minimized ? SDL_WINDOW_MINIMIZED : 0);
+  SDL_Rect place{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), windowW_, windowH_};
+  if (full) SDL_GetDisplayBounds(0, &place);
+  window_ = SDL_CreateWindow(request.title.c_str(), place.x, place.y, place.w, place.h, flags);
+  if (!window_) {
+    std::fprintf(stderr, "radire: no window could be opened: %s\n", SDL_GetError());
+    std::exit(1);
+  }
+  SDL_SetWindowMinimumSize(window_, request.clientWidth / 4, request.clientHeight / 4);
+  if (full) EnterFullScreen();
   renderer_ = SDL_CreateRenderer(window_, -1, options_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
   if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (renderer_) {
+    // 4:3 kept, black bars; sharp means the largest whole factor that fits.
     SDL_RenderSetLogicalSize(renderer_, request.clientWidth, request.clientHeight);
+    SDL_RenderSetIntegerScale(renderer_, settings_.smooth ? SDL_FALSE : SDL_TRUE);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
@@ -166,6 +284,7 @@ void SdlHost::MinimizeWindow() {
 }
 
 void SdlHost::CloseWindow() {
+  SaveSettings();
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
@@ -190,6 +309,7 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
     if (texture_) SDL_DestroyTexture(texture_);
     texture_ = SDL_CreateTexture(renderer_, is555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
                                  SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (texture_) SDL_SetTextureScaleMode(texture_, settings_.smooth ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
     textureW_ = width;
     textureH_ = height;
     texture555_ = is555;
@@ -350,7 +470,11 @@ void SdlHost::AudioThunk(void* self, Uint8* stream, int len) {
 
 bool SdlHost::OpenAudio(int* sampleRate, AudioCallback callback, void* user) {
   if (audio_) return false;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  auto silent = [] {
+    std::fprintf(stderr, "radire: no audio device (%s); the game runs without sound\n", SDL_GetError());
+    return false;
+  };
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return silent();
   SDL_AudioSpec want{}, have{};
   want.freq = 44100;
   want.format = AUDIO_S16SYS;
@@ -361,7 +485,7 @@ bool SdlHost::OpenAudio(int* sampleRate, AudioCallback callback, void* user) {
   audioCallback_ = callback;
   audioUser_ = user;
   audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-  if (!audio_) return false;
+  if (!audio_) return silent();
   *sampleRate = have.freq;
   SDL_PauseAudioDevice(audio_, 0);
   return true;

@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "../host.h"
+#include "settings.h"
 
 namespace host {
 
+// What the command line chose; it wins over the player's kept settings.
 struct SdlOptions {
-  bool window = false;  // a window even where the program asks for full screen
-  int scale = 1;
+  int fullScreen = -1;  // -1: as kept, else as the program asks; 0 a window; 1 full screen
+  int scale = 0;        // 0: the kept window size, else the program's size times this
+  int smooth = -1;      // -1: as kept; 0 sharp; 1 smooth
   bool vsync = true;
 };
 
@@ -19,6 +22,9 @@ class SdlHost : public Host {
  public:
   SdlHost(const SdlOptions& options, uint32_t startTick);
   ~SdlHost() override;
+
+  // Empty when the display opened; else why it did not.
+  const std::string& StartError() const { return startError_; }
 
   uint32_t Ticks() override;
   int64_t WallClock() override { return int64_t(std::time(nullptr)); }
@@ -49,12 +55,27 @@ class SdlHost : public Host {
 
  private:
   bool Translate(const SDL_Event& e, Event* out);
+  bool TranslateKey(const SDL_KeyboardEvent& key, Event* out);
+  // Full screen and back, as Alt+Enter and F11 ask; the game's clock does not see the time it takes.
+  void SwitchFullScreen();
+  void EnterFullScreen();
+  void SaveSettings();
   void OpenPad(int deviceIndex);
   void ClosePad(SDL_JoystickID id);
 
   SdlOptions options_;
+  std::string startError_;
+  Settings settings_;
+  std::string settingsFile_;
+  bool settingsChanged_ = false;
+  KeyMap keys_;
+  // Keys held, each with the virtual key it plays, so that two keys playing one are released once.
+  std::vector<std::pair<SDL_Keycode, int>> held_;
+  std::vector<SDL_Keycode> swallowed_;  // the host's own keys, whose release the game must not see either
+  int windowW_ = 640, windowH_ = 480;
   uint32_t base_;
   uint32_t sdlStart_;
+  uint32_t switchingMs_ = 0;
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
