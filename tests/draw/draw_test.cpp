@@ -421,6 +421,9 @@ TEST_F(DrawTest, ColourDepthCheckOnAShallowDesktop) {
   SetUp();
   libraryState.fullScreen = 0;
   EXPECT_EQ(oxDraw::GetDesktopBits(), 8);
+  host().SetFailure("GetDC", 0);
+  EXPECT_EQ(oxDraw::GetDesktopBits(), 0);  // a window without a DC tells nothing
+  host().ClearFailures();
   // No setting file: the explanation, no question, and the library is shut down.
   EXPECT_EQ(oxDraw::CheckColorDepth(""), 0);
   ASSERT_EQ(Reports().size(), 1u);
@@ -449,6 +452,14 @@ TEST_F(DrawTest, AcceleratorGivesAFlippingChain) {
   oxDraw::Flip();
   EXPECT_EQ(host().Presentations(), before + 1);
   EXPECT_EQ(host().LastFrame()[0], 255);
+
+  // Without its back buffer the chain is reported like a back surface that cannot be made.
+  Shut();
+  oxDraw::screen = ScreenState{};
+  host().SetFailure("GetAttachedSurface", 0);
+  EXPECT_EQ(oxDraw::Screen(640, 480, 1), 0);
+  ASSERT_FALSE(Reports().empty());
+  EXPECT_NE(Reports().back().find(Utf8("スプライト(Back)が取得できません")), std::string::npos) << Reports().back();
 }
 
 TEST_F(DrawTest, BadPicturesAreRefusedWithTheLoaderReport) {

@@ -268,6 +268,21 @@ TEST_F(SoundObjects, EveryReportOfLoadObject) {
   for (LPDIRECTSOUNDBUFFER b : oxSound::soundObjects[0].buffer) EXPECT_EQ(b, nullptr);
   EXPECT_EQ(LogWith("beep").size(), 2u);
 
+  // A file mmio cannot open is looked for among the resources.
+  host().ClearFailures();
+  host().SetFailure("GetModuleFileNameA", 0);
+  host().SetFailure("mmioOpenA", 0);
+  EXPECT_EQ(oxSound::LoadObject("a.wav", 1), 0);
+  ASSERT_EQ(Reports().size(), 3u);
+  EXPECT_NE(Reports()[2].find(Report("WAVEリソースが見つかりません")), std::string::npos);
+  // A buffer that cannot be locked is still an object, only silent.
+  host().ClearFailures();
+  host().SetFailure("GetModuleFileNameA", 0);
+  host().SetFailure("IDirectSoundBuffer::Lock", 0);
+  EXPECT_EQ(oxSound::LoadObject("a.wav", 1), 0);  // the first number
+  EXPECT_EQ(oxSound::soundObjects[0].used, 1);
+  EXPECT_EQ(Reports().size(), 3u);
+
   // With DirectSound unavailable every operation does nothing and loading fails without a report.
   oxSound::Release();
   host().SetFailure("DirectSoundCreate", 0);
@@ -275,7 +290,7 @@ TEST_F(SoundObjects, EveryReportOfLoadObject) {
   EXPECT_EQ(oxSound::LoadObject("a.wav", 1), 0);
   oxSound::Play(0, -1);
   oxSound::SetVolume(0, -5, -1);
-  EXPECT_EQ(Reports().size(), 2u);
+  EXPECT_EQ(Reports().size(), 3u);
 }
 
 TEST_F(SoundObjects, RoundRobinBuffersAndSelectors) {
@@ -586,9 +601,13 @@ TEST(SoundProgram, TheSdlHostPlaysTheSongAndStartsItAgainAtItsEnd) {
   ASSERT_GE(onsets.size(), 2u) << "the song was not started again";
   for (size_t i = 0; i < onsets.size(); ++i) {
     // The chord lasts 0.3 s and rings out a little; the song is 1.5 s long, so it cannot start again sooner.
-    if (i + 1 < onsets.size() || onsets[i] + 60 < level.size()) EXPECT_GE(lengths[i], 20u) << "sound " << i;
+    if (i + 1 < onsets.size() || onsets[i] + 60 < level.size()) {
+      EXPECT_GE(lengths[i], 20u) << "sound " << i;
+    }
     EXPECT_LE(lengths[i], 100u) << "sound " << i << " does not fall quiet";
-    if (i > 0) EXPECT_GE(onsets[i] - onsets[i - 1], 145u) << "sound " << i << " came before the song ended";
+    if (i > 0) {
+      EXPECT_GE(onsets[i] - onsets[i - 1], 145u) << "sound " << i << " came before the song ended";
+    }
   }
 }
 

@@ -53,6 +53,11 @@ TEST_F(SystemTest, ErrorReportReturnsZeroHoweverTheBoxIsClosed) {
   }
   // With no window yet, the box still shows.
   EXPECT_EQ(Boxes().size(), 3u);
+  // A box that cannot be shown changes nothing of the report's answer.
+  host().SetFailure("MessageBoxA", 0);
+  EXPECT_EQ(oxSystem::ErrorMessage("oxDraw::Screen", "x", 5), 0);
+  EXPECT_EQ(oxSystem::YesNoMessage("go?"), 0);
+  EXPECT_EQ(Boxes().size(), 3u);
 }
 
 TEST_F(SystemTest, MessageBoxesFormatAndAnswer) {
