@@ -385,14 +385,17 @@ bool Fits(const Record& record, const std::vector<std::pair<std::string, std::st
     *error = "the record is from version " + record.header.version + ", this program is version " + Version();
     return false;
   }
-  for (const auto& [name, sum] : record.header.files) {
+  // Plain names, not structured bindings: not every compiler that builds the fuzz targets lets a lambda see those.
+  for (const auto& recorded : record.header.files) {
+    const std::string& name = recorded.first;
     auto here = std::find_if(files.begin(), files.end(), [&](const auto& f) { return f.first == name; });
-    if (here == files.end() || here->second != sum) {
+    if (here == files.end() || here->second != recorded.second) {
       *error = "the record was made with another " + name + " than the one here";
       return false;
     }
   }
-  for (const auto& [name, sum] : files) {
+  for (const auto& present : files) {
+    const std::string& name = present.first;
     auto there = std::find_if(record.header.files.begin(), record.header.files.end(),
                               [&](const auto& f) { return f.first == name; });
     if (there == record.header.files.end()) {
