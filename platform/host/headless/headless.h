@@ -21,6 +21,8 @@ struct ScriptedEvent {
 
 // Parses an input script. On a malformed line returns false with a message naming the line.
 bool ParseInputScript(const std::string& text, std::vector<ScriptedEvent>* events, std::string* error);
+// The words of one line of a script or a record; a '#' ends the line (and is cut from it).
+std::vector<std::string> LineWords(std::string* line);
 // Maps a key name of the script (RETURN, SPACE, A, 7, F4, or a number) to a virtual-key code; -1 if unknown.
 int KeyNameToVirtualKey(const std::string& name);
 

@@ -40,17 +40,22 @@ int KeyNameToVirtualKey(const std::string& name) {
   return -1;
 }
 
+std::vector<std::string> LineWords(std::string* line) {
+  size_t hash = line->find('#');
+  if (hash != std::string::npos) line->resize(hash);
+  std::istringstream words(*line);
+  std::vector<std::string> w;
+  for (std::string word; words >> word;) w.push_back(word);
+  return w;
+}
+
 bool ParseInputScript(const std::string& text, std::vector<ScriptedEvent>* events, std::string* error) {
   std::istringstream lines(text);
   std::string line;
   int number = 0;
   while (std::getline(lines, line)) {
     ++number;
-    size_t hash = line.find('#');
-    if (hash != std::string::npos) line.resize(hash);
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string word; words >> word;) w.push_back(word);
+    std::vector<std::string> w = LineWords(&line);
     if (w.empty()) continue;
     auto fail = [&](const std::string& why) {
       *error = "input script line " + std::to_string(number) + ": " + why + ": " + line;

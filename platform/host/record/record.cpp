@@ -233,11 +233,7 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
   bool started = false;
   while (std::getline(lines, line)) {
     ++number;
-    size_t hash = line.find('#');
-    if (hash != std::string::npos) line.resize(hash);
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string word; words >> word;) w.push_back(word);
+    std::vector<std::string> w = LineWords(&line);
     if (w.empty()) continue;
     if (ended) return corrupt("lines after the end");
     const std::string& key = w[0];
