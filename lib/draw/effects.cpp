@@ -59,7 +59,7 @@ int Blit(int x, int y, int object, int l, int t, int r, int b, F pixel, R rows) 
   for (int j = 0; j < p.b - p.t; j++) {
     const uint16_t* s = src.Row(p.t + j) + p.l;
     uint16_t* d = dst.Row(p.y + j) + p.x;
-    for (int i = pixels::plainPaths ? 0 : rows(d, s, w); i < w; i++)
+    for (int i = pixels::Plain() ? 0 : rows(d, s, w); i < w; i++)
       if (s[i]) d[i] = pixel(s[i], d[i]);
   }
   return 1;
@@ -128,7 +128,18 @@ uint16_t Scale(uint16_t s, double fr, double fg, double fb) {
 
 }  // namespace
 
-bool pixels::plainPaths = false;
+pixels::Paths pixels::WidestPaths() {
+#if defined(OX_AVX2)
+  __builtin_cpu_init();  // this may run before the constructors that would do it
+  if (__builtin_cpu_supports("avx2")) return Paths::avx2;
+#endif
+#ifdef __SSE2__
+  return Paths::sse2;
+#else
+  return Paths::plain;
+#endif
+}
+pixels::Paths pixels::paths = pixels::WidestPaths();
 
 int DrawObjectHalf(int x, int y, int object, int l, int t, int r, int b) {
   const uint16_t half = uint16_t(pixelFormat.halfMask);

@@ -7,11 +7,25 @@
 
 #include "ox.h"
 
+// AVX2 rows are built for x86-64 Linux only: the Windows compilers do not align the stack for the spills of
+// 32-byte registers. They run only where the processor has AVX2.
+#if defined(__x86_64__) && !defined(_WIN32) && defined(__GNUC__)
+#define OX_AVX2 1
+#define OX_TARGET_AVX2 __attribute__((target("avx2")))
+#include <immintrin.h>
+#endif
+
 namespace oxDraw {
 namespace pixels {
 
-// When set, the blits take their plain per-pixel paths, against which the fast ones are checked.
-extern bool plainPaths;
+// How wide the pixel loops go: one pixel at a time (the plain paths, against which the fast ones are
+// checked), SSE2 rows, or AVX2 rows.
+enum class Paths { plain, sse2, avx2 };
+// The widest paths this build and processor run.
+Paths WidestPaths();
+// The paths the blits take: the widest, unless a test lowers it.
+extern Paths paths;
+inline bool Plain() { return paths == Paths::plain; }
 
 // A plain surface of `caps` from `ddraw`; null on failure, with DirectDraw's answer in `result`.
 inline IDirectDrawSurface* CreatePlainSurface(IDirectDraw* ddraw, int width, int height, DWORD caps,

@@ -71,7 +71,7 @@ int DrawObjectRotate(int destLeft, int destTop, int destRight, int destBottom, i
     const pixels::RotationWalk walk{uStart, vStart, C, S, x0, x1, y0, y1, source.pixels, source.pitch};
     auto column = [&](long long q) { return q - ox >= 0 && q - ox < sw ? left + q - ox : -1; };
     auto row = [&](long long q) { return q - oy >= 0 && q - oy < sh ? top + q - oy : -1; };
-    const bool walked = !pixels::plainPaths && pixels::Walk(walk, column, row, out);
+    const bool walked = !pixels::Plain() && pixels::Walk(walk, column, row, out);
     for (long long j = walked ? y1 : y0; j < y1; ++j) {
       long long u = uStart - j * S + x0 * C;
       long long v = vStart + j * C + x0 * S;

@@ -70,7 +70,7 @@ int Rotation(int dl, int dt, int dr, int db, int angle, int object, int l, int t
   float zx = p.zoomX, zy = p.zoomY;
   // Only a floor, whose zoom grows row by row, walks the rows above the visible part.
   const bool growing = p.zoomXStep != 0 || p.zoomYStep != 0;
-  if (!growing && !p.shade && !pixels::plainPaths) {
+  if (!growing && !p.shade && !pixels::Plain()) {
     // One axis at a time, as the loop below takes it.
     auto axis = [](int64_t q, int64_t offset, float zoom, bool zoomed, bool tiled, int start, int size) -> int64_t {
       int64_t s = q - offset;

@@ -15,7 +15,7 @@ namespace {
 class FastPaths : public draw_test::ScreenTest {
  protected:
   void TearDown() override {
-    oxDraw::pixels::plainPaths = false;
+    oxDraw::pixels::paths = oxDraw::pixels::WidestPaths();
     ScreenTest::TearDown();
   }
 
@@ -46,19 +46,23 @@ class FastPaths : public draw_test::ScreenTest {
     }
   }
 
-  // Runs `blit` on the same back surface with the plain and then the fast paths, and compares.
+  // Runs `blit` on the same back surface with the plain paths and then with each faster kind this machine
+  // runs, and compares.
   void Compare(const std::string& what, const std::function<int()>& blit) {
+    using oxDraw::pixels::Paths;
     const std::vector<uint16_t> before = BackPixels();
-    oxDraw::pixels::plainPaths = true;
+    oxDraw::pixels::paths = Paths::plain;
     const int plainAnswer = blit();
     const std::vector<uint16_t> plain = BackPixels();
-    Restore(before);
-    oxDraw::pixels::plainPaths = false;
-    const int fastAnswer = blit();
-    ASSERT_EQ(fastAnswer, plainAnswer) << what;
-    const std::vector<uint16_t> fast = BackPixels();
-    for (size_t k = 0; k < fast.size(); ++k)
-      ASSERT_EQ(fast[k], plain[k]) << what << " at (" << k % 640 << ", " << k / 640 << ")";
+    for (Paths fast = Paths::sse2; fast <= oxDraw::pixels::WidestPaths(); fast = Paths(int(fast) + 1)) {
+      const std::string how = what + (fast == Paths::sse2 ? " (SSE2)" : " (AVX2)");
+      Restore(before);
+      oxDraw::pixels::paths = fast;
+      ASSERT_EQ(blit(), plainAnswer) << how;
+      const std::vector<uint16_t> drawn = BackPixels();
+      for (size_t k = 0; k < drawn.size(); ++k)
+        ASSERT_EQ(drawn[k], plain[k]) << how << " at (" << k % 640 << ", " << k / 640 << ")";
+    }
   }
   void Restore(const std::vector<uint16_t>& pixels) {
     WithPixels(Back(), [&](uint16_t* row, int y, int w) { std::memcpy(row, &pixels[size_t(y) * w], size_t(w) * 2); });
