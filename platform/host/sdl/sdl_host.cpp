@@ -330,7 +330,7 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
       same = std::memcmp(&shown_[size_t(y) * width], reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch,
                          row) == 0;
     if (same) {
-      WaitForSync();
+      WaitForSync(false);
       return;
     }
   }
@@ -344,18 +344,18 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   }
   SDL_RenderPresent(renderer_);
-  nextSync_ = 0;
-  WaitForSync();
+  WaitForSync(true);
 }
 
-void SdlHost::WaitForSync() {
+void SdlHost::WaitForSync(bool presented) {
   if (!options_.vsync) return;
   const uint64_t now = SDL_GetPerformanceCounter(), second = SDL_GetPerformanceFrequency();
   SDL_DisplayMode mode;
-  int hz = window_ && SDL_GetWindowDisplayMode(window_, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+  int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+  int hz = SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
   const uint64_t period = second / uint64_t(hz);
-  // After a real present the display set the pace: the next sync is one period on.
-  if (nextSync_ == 0 || now > nextSync_ + period) {
+  // After a real present the display set the pace (or, late, the frame did): the next sync is one period on.
+  if (presented || now > nextSync_ + period) {
     nextSync_ = now + period;
     return;
   }

@@ -87,7 +87,7 @@ class SdlHost : public Host {
   // Without a present nothing waits for the display: an unchanged frame waits until its vertical sync
   // would have come, so the loop keeps its pace.
   uint64_t nextSync_ = 0;
-  void WaitForSync();
+  void WaitForSync(bool presented);
   bool fullScreen_ = false;
   SDL_AudioDeviceID audio_ = 0;
   AudioCallback audioCallback_ = nullptr;
