@@ -50,10 +50,8 @@ int HalfRow(uint16_t* d, const uint16_t* s, int n, uint16_t half) {
 int AddRow(uint16_t* d, const uint16_t* s, int n, bool zeroKeeps) {
   const Format f(pixelFormat);
   auto kernel = [&](V::T vs, V::T vd) {
-    V::T out = V::Zero();
-    for (int c = 0; c < 3; ++c)
-      out = V::Or(out, V::And(V::AddsU(V::And(vs, f.mask[c]), V::Or(vd, f.outside[c])), f.mask[c]));
-    return out;
+    auto channel = [&](int c) { return V::And(V::AddsU(V::And(vs, f.mask[c]), V::Or(vd, f.outside[c])), f.mask[c]); };
+    return V::Or(V::Or(channel(0), channel(1)), channel(2));
   };
   return zeroKeeps ? Row<true>(d, s, n, kernel) : Row<false>(d, s, n, kernel);
 }
@@ -63,9 +61,8 @@ int SubtractRow(uint16_t* d, const uint16_t* s, int n, bool zeroKeeps) {
   const Format f(pixelFormat);
   auto kernel = [&](V::T vs, V::T vd) {
     const V::T red = V::Srl(V::And(vs, f.mask[0]), f.shift[0]);
-    V::T out = V::Zero();
-    for (int c = 0; c < 3; ++c) out = V::Or(out, V::SubsU(V::And(vd, f.mask[c]), V::Sll(red, f.shift[c])));
-    return out;
+    auto channel = [&](int c) { return V::SubsU(V::And(vd, f.mask[c]), V::Sll(red, f.shift[c])); };
+    return V::Or(V::Or(channel(0), channel(1)), channel(2));
   };
   return zeroKeeps ? Row<true>(d, s, n, kernel) : Row<false>(d, s, n, kernel);
 }
@@ -81,12 +78,11 @@ int AlphaRow(uint16_t* d, const uint16_t* s, int n, const int* weight) {
   const Format f(pixelFormat);
   const V::T w[3] = {V::Set(uint16_t(weight[0])), V::Set(uint16_t(weight[1])), V::Set(uint16_t(weight[2]))};
   return Row<false>(d, s, n, [&](V::T vs, V::T vd) {
-    V::T out = V::And(vd, f.all);
-    for (int c = 0; c < 3; ++c) {
+    auto change = [&](int c) {
       const V::T sc = V::Srl(V::And(vs, f.mask[c]), f.shift[c]), dc = V::Srl(V::And(vd, f.mask[c]), f.shift[c]);
       // (delta * 4) * n / 2^16 is delta * n / 2^14, floored.
-      out = V::Add(out, V::Sll(V::MulHi(V::Slli2(V::Sub(sc, dc)), w[c]), f.shift[c]));
-    }
-    return out;
+      return V::Sll(V::MulHi(V::Slli2(V::Sub(sc, dc)), w[c]), f.shift[c]);
+    };
+    return V::Add(V::Add(V::And(vd, f.all), change(0)), V::Add(change(1), change(2)));
   });
 }
