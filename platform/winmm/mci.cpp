@@ -36,6 +36,7 @@ struct Device {
   std::string alias;  // as given; compared without case
   std::vector<char> song;
   fluid_player_t* player = nullptr;  // under the mixer's lock
+  int totalTicks = 0;                // the player's song length once it has read the song; counting walks it
   Mode mode = Mode::Stopped;         // under the mixer's lock
   bool ended = false;                // set by the audio thread, taken by the pump (under the lock)
   HWND notifyWindow = nullptr;       // main thread only
@@ -87,9 +88,9 @@ class Synth : public platform::MixerSource {
   void EndSongs() {
     for (auto& d : devices) {
       if (d->mode != Mode::Playing || !d->player) continue;
-      int total = fluid_player_get_total_ticks(d->player);
+      if (d->totalTicks <= 0) d->totalTicks = fluid_player_get_total_ticks(d->player);
       if (fluid_player_get_status(d->player) == FLUID_PLAYER_DONE ||
-          (total > 0 && fluid_player_get_current_tick(d->player) >= total)) {
+          (d->totalTicks > 0 && fluid_player_get_current_tick(d->player) >= d->totalTicks)) {
         fluid_player_stop(d->player);
         d->mode = Mode::Stopped;
         d->ended = true;
@@ -246,6 +247,7 @@ void Rewind(Synth* synth, Device* d) {
   if (d->player) delete_fluid_player(d->player);
   d->player = new_fluid_player(synth->synth());
   if (d->player) fluid_player_add_mem(d->player, d->song.data(), d->song.size());
+  d->totalTicks = 0;
   d->mode = Mode::Stopped;
   d->ended = false;
   fluid_synth_all_notes_off(synth->synth(), -1);

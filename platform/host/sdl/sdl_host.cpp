@@ -310,6 +310,7 @@ int SdlHost::DesktopHeight() {
 }
 
 void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) {
+  pumped_ = false;
   if (!renderer_) return;
   if (!texture_ || textureW_ != width || textureH_ != height || texture555_ != is555) {
     if (texture_) SDL_DestroyTexture(texture_);
@@ -456,7 +457,7 @@ void SdlHost::RefreshPads() {
 JoyReading SdlHost::Joystick(int id) {
   JoyReading r;
   if (id < 0 || id >= kPadSlots) return r;
-  SDL_PumpEvents();
+  if (!pumped_) SDL_PumpEvents();
   RefreshPads();
   const Pad& p = pads_[id];
   if (!p.joystick) return r;

@@ -46,6 +46,7 @@ class SdlHost : public Host {
   void ClipCursor(const int* rect) override;
   int MessageBox(const std::string& caption, const std::string& text, unsigned style) override;
   void Beep(unsigned type) override;
+  void QueueEmpty() override { pumped_ = true; }
   JoyReading Joystick(int id) override;
   bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override;
   void LockAudio() override;
@@ -83,6 +84,9 @@ class SdlHost : public Host {
   bool texture555_ = false;
   // The frame on screen, so that an unchanged one is neither uploaded nor drawn again.
   std::vector<uint16_t> shown_;
+  // SDL's events were pumped since the last frame, when the queue was found empty: a pad read in this frame
+  // needs no pump of its own.
+  bool pumped_ = false;
   bool redraw_ = true;  // the window lost its picture (exposed, resized) and must be drawn anew
   // Without a present nothing waits for the display: an unchanged frame waits until its vertical sync
   // would have come, so the loop keeps its pace.
