@@ -26,28 +26,46 @@ inline int64_t FloorDiv(int64_t a, int64_t b) {
   return q - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
+// floor(a / b) for a divisor taken once a row: a reciprocal's estimate, put right by the remainder, since a
+// division of 64 bits would cost more than the row's pixels.
+struct Divisor {
+  int64_t b;
+  double inverse;
+  explicit Divisor(int64_t divisor) : b(divisor), inverse(divisor ? 1.0 / double(divisor) : 0) {}
+  int64_t Floor(int64_t a) const {
+    int64_t q = int64_t(double(a) * inverse), r = a - q * b;
+    if (b > 0) {
+      while (r < 0) --q, r += b;
+      while (r >= b) ++q, r -= b;
+    } else {
+      while (r > 0) --q, r += b;
+      while (r <= b) ++q, r -= b;
+    }
+    return q;
+  }
+};
+
 // The first i in from..to at which base + i * step has the other sign than at `from`; `to` when none.
-inline int64_t SignChange(int64_t base, int64_t step, int64_t from, int64_t to) {
-  const bool negative = base + from * step < 0;
+inline int64_t SignChange(int64_t base, const Divisor& step, int64_t from, int64_t to) {
+  const bool negative = base + from * step.b < 0;
   int64_t i = to;
-  if (negative && step > 0) i = -FloorDiv(base, step);
-  else if (!negative && step < 0) i = FloorDiv(base, -step) + 1;
+  if (negative && step.b > 0) i = -step.Floor(base);
+  else if (!negative && step.b < 0) i = step.Floor(-base) + 1;
   return std::clamp(i, from, to);
 }
 
 // Narrows [first, last) to the i at which lo <= trunc((base + i * step) / 360) <= hi.
-inline void Within(int64_t base, int64_t step, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
+inline void Within(int64_t base, const Divisor& step, int64_t lo, int64_t hi, int64_t& first, int64_t& last) {
   // The u that truncate to lo and to hi, at the far ends.
   const int64_t uLo = lo > 0 ? 360 * lo : 360 * lo - 359, uHi = hi >= 0 ? 360 * hi + 359 : 360 * hi;
-  auto ceilDiv = [](int64_t a, int64_t b) { return -FloorDiv(-a, b); };
-  if (step == 0) {
+  if (step.b == 0) {
     if (base < uLo || base > uHi) last = first;
-  } else if (step > 0) {
-    first = std::max(first, ceilDiv(uLo - base, step));
-    last = std::min(last, FloorDiv(uHi - base, step) + 1);
+  } else if (step.b > 0) {
+    first = std::max(first, -step.Floor(base - uLo));
+    last = std::min(last, step.Floor(uHi - base) + 1);
   } else {
-    first = std::max(first, ceilDiv(uHi - base, step));
-    last = std::min(last, FloorDiv(uLo - base, step) + 1);
+    first = std::max(first, -step.Floor(base - uHi));
+    last = std::min(last, step.Floor(uLo - base) + 1);
   }
   last = std::max(last, first);
 }
@@ -166,15 +184,16 @@ bool Walk(const RotationWalk& w, Column column, Row row, Out out) {
   auto fixed = [](int64_t u, int64_t first) {
     return FloorDiv((2 * (u + (u < 0 ? 359 : 0)) + 1) * (int64_t(1) << 31), 360) - first * (int64_t(1) << 32);
   };
+  const Divisor alongU(w.C), alongV(w.S);
   for (int64_t j = w.y0; j < w.y1; ++j) {
     const int64_t uRow = w.uStart - j * w.S, vRow = w.vStart + j * w.C;
     int64_t first = w.x0, last = w.x1;
-    Within(uRow, w.C, cLo, cHi, first, last);
-    Within(vRow, w.S, rLo, rHi, first, last);
+    Within(uRow, alongU, cLo, cHi, first, last);
+    Within(vRow, alongV, rLo, rHi, first, last);
     uint16_t* d = out(j);
     for (int64_t i = first; i < last;) {
       // Each stretch keeps the signs of u and v.
-      const int64_t end = std::min(SignChange(uRow, w.C, i, last), SignChange(vRow, w.S, i, last));
+      const int64_t end = std::min(SignChange(uRow, alongU, i, last), SignChange(vRow, alongV, i, last));
       int64_t x = fixed(uRow + i * w.C, qu[0]), y = fixed(vRow + i * w.S, qv[0]);
 #ifdef OX_AVX2
       if (paths == Paths::avx2) {
