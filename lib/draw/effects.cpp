@@ -1,6 +1,7 @@
 // Pixel effect blits that do not rotate: blends, colour filters, blur and the ripple, done in software on
 // the locked source object and back surface. A source pixel 0 is transparent (except for the ripple).
 #include <cmath>
+#include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -87,37 +88,97 @@ int BlendWeight(float alpha) {
   return -1;
 }
 
-#ifdef __SSE2__
-// Eight pixels at a time; each channel in its own 16-bit lanes.
-struct Lanes {
-  __m128i shift[3], max[3];
-  Lanes() {
-    const PixelFormatInfo& f = pixelFormat;
-    const int shifts[3] = {f.redShift, f.greenShift, f.blueShift}, maxes[3] = {f.redMax, f.greenMax, f.blueMax};
-    for (int c = 0; c < 3; ++c) {
-      shift[c] = _mm_cvtsi32_si128(shifts[c]);
-      max[c] = _mm_set1_epi16(short(maxes[c]));
-    }
-  }
-  __m128i Channel(__m128i p, int c) const { return _mm_and_si128(_mm_srl_epi16(p, shift[c]), max[c]); }
-  __m128i Place(__m128i v, int c) const { return _mm_sll_epi16(v, shift[c]); }
-};
-
-// Runs `eight(s, d)` over a row, keeping d where s is 0; answers the pixels done.
-template <class E>
-int EightAtATime(uint16_t* d, const uint16_t* s, int n, E eight) {
-  const __m128i zero = _mm_setzero_si128();
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const __m128i vs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-    const __m128i vd = _mm_loadu_si128(reinterpret_cast<__m128i*>(d + i));
-    const __m128i keep = _mm_cmpeq_epi16(vs, zero);
-    const __m128i out = eight(vs, vd);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                     _mm_or_si128(_mm_and_si128(keep, vd), _mm_andnot_si128(keep, out)));
-  }
-  return i;
+// The last weight asked for and its fixed-point weight: a blend is usually repeated with the same alpha, and
+// the search costs more than a small blit.
+int CachedBlendWeight(float alpha) {
+  static uint32_t lastBits = 0;
+  static int lastWeight = 0;  // BlendWeight(0.0f)
+  uint32_t bits;
+  std::memcpy(&bits, &alpha, sizeof bits);
+  if (bits != lastBits) lastWeight = BlendWeight(alpha), lastBits = bits;
+  return lastWeight;
 }
+
+// Whether a kernel that builds the pixel from its channels alone gives d back for s = 0: only when the
+// channels fill all sixteen bits.
+bool ChannelsFillPixel() {
+  const PixelFormatInfo& f = pixelFormat;
+  return (f.redMask | f.greenMask | f.blueMask) == 0xFFFF;
+}
+
+#ifdef __SSE2__
+namespace sse2 {
+struct V {
+  using T = __m128i;
+  static constexpr int kWidth = 8;
+  static T Load(const uint16_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+  static void Store(uint16_t* p, T v) { _mm_storeu_si128(reinterpret_cast<T*>(p), v); }
+  static T Set(uint16_t v) { return _mm_set1_epi16(short(v)); }
+  static T Zero() { return _mm_setzero_si128(); }
+  static T And(T a, T b) { return _mm_and_si128(a, b); }
+  static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static T Add(T a, T b) { return _mm_add_epi16(a, b); }
+  static T Sub(T a, T b) { return _mm_sub_epi16(a, b); }
+  static T AddsU(T a, T b) { return _mm_adds_epu16(a, b); }
+  static T SubsU(T a, T b) { return _mm_subs_epu16(a, b); }
+  static T MulHi(T a, T b) { return _mm_mulhi_epi16(a, b); }
+  static T Srl(T a, __m128i n) { return _mm_srl_epi16(a, n); }
+  static T Sll(T a, __m128i n) { return _mm_sll_epi16(a, n); }
+  static T Srli1(T a) { return _mm_srli_epi16(a, 1); }
+  static T Slli2(T a) { return _mm_slli_epi16(a, 2); }
+  static T Equal(T a, T b) { return _mm_cmpeq_epi16(a, b); }
+  static T Select(T which, T a, T b) { return _mm_or_si128(_mm_and_si128(which, a), _mm_andnot_si128(which, b)); }
+};
+#include "effect_rows.h"
+}  // namespace sse2
+#endif
+
+#ifdef OX_AVX2
+// Everything in here, the lambdas of the rows too, is compiled for AVX2.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace avx2 {
+struct V {
+  using T = __m256i;
+  static constexpr int kWidth = 16;
+  static T Load(const uint16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+  static void Store(uint16_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<T*>(p), v); }
+  static T Set(uint16_t v) { return _mm256_set1_epi16(short(v)); }
+  static T Zero() { return _mm256_setzero_si256(); }
+  static T And(T a, T b) { return _mm256_and_si256(a, b); }
+  static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  static T Add(T a, T b) { return _mm256_add_epi16(a, b); }
+  static T Sub(T a, T b) { return _mm256_sub_epi16(a, b); }
+  static T AddsU(T a, T b) { return _mm256_adds_epu16(a, b); }
+  static T SubsU(T a, T b) { return _mm256_subs_epu16(a, b); }
+  static T MulHi(T a, T b) { return _mm256_mulhi_epi16(a, b); }
+  static T Srl(T a, __m128i n) { return _mm256_srl_epi16(a, n); }
+  static T Sll(T a, __m128i n) { return _mm256_sll_epi16(a, n); }
+  static T Srli1(T a) { return _mm256_srli_epi16(a, 1); }
+  static T Slli2(T a) { return _mm256_slli_epi16(a, 2); }
+  static T Equal(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
+  static T Select(T which, T a, T b) { return _mm256_blendv_epi8(b, a, which); }
+};
+#include "effect_rows.h"
+}  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+#endif
+
+#ifdef __SSE2__
+// The row function of the widest paths in use.
+#ifdef OX_AVX2
+#define WIDEST_ROW(name) (pixels::paths == pixels::Paths::avx2 ? avx2::name : sse2::name)
+#else
+#define WIDEST_ROW(name) sse2::name
+#endif
 #endif
 
 uint16_t Scale(uint16_t s, double fr, double fg, double fb) {
@@ -145,12 +206,8 @@ int DrawObjectHalf(int x, int y, int object, int l, int t, int r, int b) {
   const uint16_t half = uint16_t(pixelFormat.halfMask);
   auto plain = [half](uint16_t s, uint16_t d) { return uint16_t(((s >> 1) & half) + ((d >> 1) & half)); };
 #ifdef __SSE2__
-  const __m128i h = _mm_set1_epi16(short(half));
-  return Blit(x, y, object, l, t, r, b, plain, [h](uint16_t* d, const uint16_t* s, int w) {
-    return EightAtATime(d, s, w, [h](__m128i vs, __m128i vd) {
-      return _mm_add_epi16(_mm_and_si128(_mm_srli_epi16(vs, 1), h), _mm_and_si128(_mm_srli_epi16(vd, 1), h));
-    });
-  });
+  const auto row = WIDEST_ROW(HalfRow);
+  return Blit(x, y, object, l, t, r, b, plain, [&](uint16_t* d, const uint16_t* s, int w) { return row(d, s, w, half); });
 #else
   return Blit(x, y, object, l, t, r, b, plain);
 #endif
@@ -170,23 +227,13 @@ int DrawObjectAlphaRGB(int x, int y, float alphaRed, float alphaGreen, float alp
                 Truncate(a.b * ab + o.b * (1.0 - ab), f.blueMax));
   };
 #ifdef __SSE2__
-  const int weight[3] = {BlendWeight(alphaRed), BlendWeight(alphaGreen), BlendWeight(alphaBlue)};
-  if (weight[0] >= 0 && weight[1] >= 0 && weight[2] >= 0) {
-    const Lanes lanes;
-    const __m128i n[3] = {_mm_set1_epi16(short(weight[0])), _mm_set1_epi16(short(weight[1])),
-                          _mm_set1_epi16(short(weight[2]))};
-    return Blit(x, y, object, l, t, r, b, plain, [&](uint16_t* d, const uint16_t* s, int w) {
-      return EightAtATime(d, s, w, [&](__m128i vs, __m128i vd) {
-        __m128i out = _mm_setzero_si128();
-        for (int c = 0; c < 3; ++c) {
-          const __m128i dc = lanes.Channel(vd, c);
-          // (delta * 4) * n / 2^16 is delta * n / 2^14, floored.
-          const __m128i delta4 = _mm_slli_epi16(_mm_sub_epi16(lanes.Channel(vs, c), dc), 2);
-          out = _mm_or_si128(out, lanes.Place(_mm_add_epi16(dc, _mm_mulhi_epi16(delta4, n[c])), c));
-        }
-        return out;
-      });
-    });
+  if (!pixels::Plain()) {
+    const int weight[3] = {CachedBlendWeight(alphaRed), CachedBlendWeight(alphaGreen), CachedBlendWeight(alphaBlue)};
+    if (weight[0] >= 0 && weight[1] >= 0 && weight[2] >= 0) {
+      const auto row = WIDEST_ROW(AlphaRow);
+      return Blit(x, y, object, l, t, r, b, plain,
+                  [&](uint16_t* d, const uint16_t* s, int w) { return row(d, s, w, weight); });
+    }
   }
 #endif
   return Blit(x, y, object, l, t, r, b, plain);
@@ -199,17 +246,10 @@ int DrawObjectAdd(int x, int y, int object, int l, int t, int r, int b) {
     return Join(std::min(a.r + o.r, f.redMax), std::min(a.g + o.g, f.greenMax), std::min(a.b + o.b, f.blueMax));
   };
 #ifdef __SSE2__
-  const Lanes lanes;
-  return Blit(x, y, object, l, t, r, b, plain, [&](uint16_t* d, const uint16_t* s, int w) {
-    return EightAtATime(d, s, w, [&](__m128i vs, __m128i vd) {
-      __m128i out = _mm_setzero_si128();
-      for (int c = 0; c < 3; ++c) {
-        const __m128i sum = _mm_add_epi16(lanes.Channel(vs, c), lanes.Channel(vd, c));
-        out = _mm_or_si128(out, lanes.Place(_mm_min_epi16(sum, lanes.max[c]), c));
-      }
-      return out;
-    });
-  });
+  const auto row = WIDEST_ROW(AddRow);
+  const bool zeroKeeps = ChannelsFillPixel();
+  return Blit(x, y, object, l, t, r, b, plain,
+              [&](uint16_t* d, const uint16_t* s, int w) { return row(d, s, w, zeroKeeps); });
 #else
   return Blit(x, y, object, l, t, r, b, plain);
 #endif
@@ -223,19 +263,16 @@ int DrawObjectSubtract(int x, int y, int object, int l, int t, int r, int b) {
     return Join(std::max(o.r - red, 0), std::max(o.g - red, 0), std::max(o.b - red, 0));
   };
 #ifdef __SSE2__
-  const Lanes lanes;
-  return Blit(x, y, object, l, t, r, b, plain, [&](uint16_t* d, const uint16_t* s, int w) {
-    return EightAtATime(d, s, w, [&](__m128i vs, __m128i vd) {
-      const __m128i red = lanes.Channel(vs, 0);
-      __m128i out = _mm_setzero_si128();
-      for (int c = 0; c < 3; ++c)
-        out = _mm_or_si128(out, lanes.Place(_mm_subs_epu16(lanes.Channel(vd, c), red), c));
-      return out;
-    });
-  });
-#else
-  return Blit(x, y, object, l, t, r, b, plain);
+  // The red moved into a wider channel's place must stay inside sixteen bits.
+  const PixelFormatInfo& f = pixelFormat;
+  if (f.redMax << std::max({f.redShift, f.greenShift, f.blueShift}) <= 0xFFFF) {
+    const auto row = WIDEST_ROW(SubtractRow);
+    const bool zeroKeeps = ChannelsFillPixel();
+    return Blit(x, y, object, l, t, r, b, plain,
+                [&](uint16_t* d, const uint16_t* s, int w) { return row(d, s, w, zeroKeeps); });
+  }
 #endif
+  return Blit(x, y, object, l, t, r, b, plain);
 }
 
 int DrawObjectMask(int x, int y, int redOn, int greenOn, int blueOn, int object, int l, int t, int r, int b) {
@@ -243,10 +280,8 @@ int DrawObjectMask(int x, int y, int redOn, int greenOn, int blueOn, int object,
   const uint16_t mask = uint16_t((redOn ? f.redMask : 0) | (greenOn ? f.greenMask : 0) | (blueOn ? f.blueMask : 0));
   auto plain = [mask](uint16_t s, uint16_t) { return uint16_t(s & mask); };
 #ifdef __SSE2__
-  const __m128i m = _mm_set1_epi16(short(mask));
-  return Blit(x, y, object, l, t, r, b, plain, [m](uint16_t* d, const uint16_t* s, int w) {
-    return EightAtATime(d, s, w, [m](__m128i vs, __m128i) { return _mm_and_si128(vs, m); });
-  });
+  const auto row = WIDEST_ROW(MaskRow);
+  return Blit(x, y, object, l, t, r, b, plain, [&](uint16_t* d, const uint16_t* s, int w) { return row(d, s, w, mask); });
 #else
   return Blit(x, y, object, l, t, r, b, plain);
 #endif

@@ -71,6 +71,7 @@ class Surface : public IDirectDrawSurface {
     LiveSurfaces().push_back(this);
   }
   ~Surface() override {
+    Changing();
     auto& all = LiveSurfaces();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
     if (clipper_) clipper_->Release();
@@ -129,6 +130,7 @@ class Surface : public IDirectDrawSurface {
     SyncLoss();
     if (!lost_) return DD_OK;
     // The memory comes back; what was in it does not.
+    Changing();
     std::fill(pixels_.begin(), pixels_.end(), 0);
     lost_ = false;
     if (back_ && back_->lost_) back_->Restore();
@@ -198,6 +200,8 @@ class Surface : public IDirectDrawSurface {
   bool Busy() const { return locked_ || dc_ != nullptr; }
   void DropDC();
   void Present(const Rect& shown);
+  // Before the pixels change where no presentation follows: the host may still hold the last one here.
+  void Changing() { host::Current().PixelsChanging(pixels_.data(), pixels_.data() + pixels_.size()); }
   void Copy(Surface* src, const Rect& s, const Rect& d, bool keyed);
   void Stretch(Surface* src, const Rect& s, const Rect& d, bool keyed);
 
@@ -387,6 +391,7 @@ HRESULT Surface::GetDC(HDC* dc) {
   if (dc_) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
   if (Fails("IDirectDrawSurface::GetDC")) return DDERR_CANTCREATEDC;
+  Changing();
   // The surface keeps its one DC, so that taking it allocates nothing.
   dcStorage_ = platform::DeviceContext{};
   dc_ = &dcStorage_;
@@ -414,6 +419,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD, HANDLE) {
   if (Busy()) return DDERR_SURFACEBUSY;
   Rect r = rect ? Rect{int(rect->left), int(rect->top), int(rect->right), int(rect->bottom)} : Rect{0, 0, width_, height_};
   if (!Contains(r)) return DDERR_INVALIDRECT;
+  Changing();
   Describe(desc);
   desc->dwFlags |= DDSD_LPSURFACE;
   desc->lpSurface = Row(r.t) + r.l;

@@ -87,6 +87,9 @@ class Host {
 
   // Shows one 16-bit frame (5-6-5, or 5-5-5 when `is555`); `pitch` is in bytes.
   virtual void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) = 0;
+  // The pixels from `begin` to `end` are about to change, or to go, outside a presentation: a host that
+  // kept presented rows there without copying them copies them now.
+  virtual void PixelsChanging(const void* begin, const void* end) { (void)begin, (void)end; }
   // The message queue was found empty, so a frame runs next. Until the program presents frames itself,
   // the headless host counts these as its presentations.
   virtual void QueueEmpty() {}

@@ -195,8 +195,18 @@ TEST_F(DDrawTest, TheDisplayFormatAndThePrimarySurface) {
   Fill(s, 0, 0, 2, 2, 0x7C00);
   EXPECT_EQ(primary->BltFast(0, 0, s, nullptr, DDBLTFAST_WAIT), DD_OK);
   EXPECT_EQ(host().Presentations(), 1);
+  // What changes on it afterwards without a presentation is not what was shown.
+  d.dwSize = sizeof d;
+  ASSERT_EQ(primary->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+  static_cast<uint16_t*>(d.lpSurface)[0] = 0x001F;
+  primary->Unlock(nullptr);
   EXPECT_EQ(host().LastFrame()[0], 255);  // red, read as 5-5-5
   EXPECT_EQ(host().LastFrame()[1], 0);
+  // Nor does the shown frame go with the surface.
+  EXPECT_EQ(primary->BltFast(0, 0, s, nullptr, DDBLTFAST_WAIT), DD_OK);
+  made.pop_back();
+  primary->Release();
+  EXPECT_EQ(host().LastFrame()[0], 255);
   // Exclusive mode needs a window; a flipping chain needs exclusive mode.
   EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DDERR_INVALIDPARAMS);
   EXPECT_EQ(dd->SetDisplayMode(640, 480, 16), DDERR_NOEXCLUSIVEMODE);

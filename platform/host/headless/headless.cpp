@@ -105,33 +105,46 @@ void HeadlessHost::Present(const uint16_t* pixels, int width, int height, int pi
     frameWidth_ = width;
     frameHeight_ = height;
     frameIs555_ = is555;
-    frame_.resize(size_t(width) * height);
-    for (int y = 0; y < height; ++y)
-      std::memcpy(&frame_[size_t(y) * width], reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(y) * pitch,
-                  size_t(width) * 2);
+    shown_ = pixels;
+    shownPitch_ = pitch;
     lastFrameStale_ = true;
   }
   realPresentations_ = true;
   Presented();
 }
 
+void HeadlessHost::PixelsChanging(const void* begin, const void* end) {
+  const auto* at = reinterpret_cast<const uint8_t*>(shown_);
+  if (!at || at < static_cast<const uint8_t*>(begin) || at >= static_cast<const uint8_t*>(end)) return;
+  frame_.resize(size_t(frameWidth_) * frameHeight_);
+  for (int y = 0; y < frameHeight_; ++y)
+    std::memcpy(&frame_[size_t(y) * frameWidth_], at + ptrdiff_t(y) * shownPitch_, size_t(frameWidth_) * 2);
+  shown_ = nullptr;
+}
+
 const std::vector<uint8_t>& HeadlessHost::LastFrame() const {
   if (!lastFrameStale_) return lastFrame_;
   lastFrameStale_ = false;
-  lastFrame_.resize(frame_.size() * 3);
+  lastFrame_.resize(size_t(frameWidth_) * frameHeight_ * 3);
   uint8_t* out = lastFrame_.data();
-  for (unsigned p : frame_) {
-    unsigned r, g, b;
-    if (frameIs555_) {
-      r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-      g = (g << 3) | (g >> 2);
-    } else {
-      r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-      g = (g << 2) | (g >> 4);
+  for (int y = 0; y < frameHeight_; ++y) {
+    const uint16_t* row = shown_ ? reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(shown_) +
+                                                                      ptrdiff_t(y) * shownPitch_)
+                                 : &frame_[size_t(y) * frameWidth_];
+    for (int x = 0; x < frameWidth_; ++x) {
+      const unsigned p = row[x];
+      unsigned r, g, b;
+      if (frameIs555_) {
+        r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
+        g = (g << 3) | (g >> 2);
+      } else {
+        r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+        g = (g << 2) | (g >> 4);
+      }
+      *out++ = uint8_t((r << 3) | (r >> 2));
+      *out++ = uint8_t(g);
+      *out++ = uint8_t((b << 3) | (b >> 2));
     }
-    *out++ = uint8_t((r << 3) | (r >> 2));
-    *out++ = uint8_t(g);
-    *out++ = uint8_t((b << 3) | (b >> 2));
   }
   return lastFrame_;
 }
@@ -146,7 +159,7 @@ void HeadlessHost::Presented() {
   clock_ += options_.stepMs;
   auto shot = options_.shots.find(presentations_);
   if (shot != options_.shots.end()) {
-    if (frame_.empty() || !WritePng(shot->second, LastFrame(), frameWidth_, frameHeight_))
+    if (frameWidth_ == 0 || !WritePng(shot->second, LastFrame(), frameWidth_, frameHeight_))
       Log("shot failed " + shot->second);
     else
       Log("shot " + shot->second);

@@ -94,6 +94,7 @@ class HeadlessHost : public Host {
   int Presentations() const { return presentations_; }
   // The last presented frame as RGB888, width x height, converted when first asked for.
   const std::vector<uint8_t>& LastFrame() const;
+  void PixelsChanging(const void* begin, const void* end) override;
   int FrameWidth() const { return frameWidth_; }
   int FrameHeight() const { return frameHeight_; }
   bool windowOpen() const { return windowOpen_; }
@@ -115,7 +116,11 @@ class HeadlessHost : public Host {
   JoyReading joys_[2];
   std::vector<std::string> log_;
   std::map<std::string, int> calls_;
-  // The presented frame is kept as it came, 16 bits a pixel: most frames are never looked at.
+  // Most frames are never looked at, so the presented rows stay where they are (`shown_`, `shownPitch_`
+  // bytes apart) until the surface holding them changes outside a presentation; then they are copied into
+  // `frame_`, 16 bits a pixel, and `shown_` is null.
+  const uint16_t* shown_ = nullptr;
+  int shownPitch_ = 0;
   std::vector<uint16_t> frame_;
   bool frameIs555_ = false;
   mutable std::vector<uint8_t> lastFrame_;

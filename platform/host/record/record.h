@@ -71,6 +71,7 @@ class WrappingHost : public Host {
   void CloseWindow() override { inner_->CloseWindow(); }
   int DesktopWidth() override { return inner_->DesktopWidth(); }
   int DesktopHeight() override { return inner_->DesktopHeight(); }
+  void PixelsChanging(const void* begin, const void* end) override { inner_->PixelsChanging(begin, end); }
   void Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) override {
     inner_->Present(pixels, width, height, pitch, is555);
   }
