@@ -121,6 +121,15 @@ void DrawGlyph(Painter& painter, const Placement& at, const FontObject& font, co
     const int ox = at.x + gx0, oy = at.y + gy0;
     const int c0 = std::max(0, int(painter.clip.left) - ox), c1 = std::min(g.width + extra, int(painter.clip.right) - ox);
     const int r0 = std::max(0, int(painter.clip.top) - oy), r1 = std::min(g.rows, int(painter.clip.bottom) - oy);
+    if (!g.mono && !extra) {
+      // The common case, row by row: most of a glyph's box is empty.
+      for (int row = r0; row < r1; ++row) {
+        const uint8_t* line = g.buffer + ptrdiff_t(row) * g.pitch;
+        for (int col = c0; col < c1; ++col)
+          if (line[col]) painter.Blend(ox + col, oy + row, color, line[col]);
+      }
+      return;
+    }
     for (int row = r0; row < r1; ++row)
       for (int col = c0; col < c1; ++col) {
         unsigned a = Coverage(g, col, row);

@@ -118,7 +118,13 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
           out->y = e.window.data2;
           return true;
         case SDL_WINDOWEVENT_CLOSE: *out = Event{EventType::Close}; return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+          redraw_ = true;
+          return false;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+          redraw_ = true;
           // The player's own window size is kept; full screen's is the display's.
           if (!fullScreen_ && !(SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) &&
               (e.window.data1 != windowW_ || e.window.data2 != windowH_)) {
@@ -313,13 +319,48 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
     textureW_ = width;
     textureH_ = height;
     texture555_ = is555;
+    shown_.clear();
   }
+  // Most frames of the quieter screens repeat the last one; uploading and drawing it again is most of
+  // what a frame costs here (a software GL draws it on the processor).
+  const size_t row = size_t(width) * 2;
+  if (texture_ && pixels && !redraw_ && shown_.size() == size_t(width) * height) {
+    bool same = true;
+    for (int y = 0; y < height && same; ++y)
+      same = std::memcmp(&shown_[size_t(y) * width], reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch,
+                         row) == 0;
+    if (same) {
+      WaitForSync(false);
+      return;
+    }
+  }
+  redraw_ = false;
   SDL_RenderClear(renderer_);
   if (texture_ && pixels) {
-    SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
+    shown_.resize(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(&shown_[size_t(y) * width], reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch, row);
+    SDL_UpdateTexture(texture_, nullptr, shown_.data(), int(row));
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   }
   SDL_RenderPresent(renderer_);
+  WaitForSync(true);
+}
+
+void SdlHost::WaitForSync(bool presented) {
+  if (!options_.vsync) return;
+  const uint64_t now = SDL_GetPerformanceCounter(), second = SDL_GetPerformanceFrequency();
+  SDL_DisplayMode mode;
+  int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+  int hz = SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate : 60;
+  const uint64_t period = second / uint64_t(hz);
+  // After a real present the display set the pace (or, late, the frame did): the next sync is one period on.
+  if (presented || now > nextSync_ + period) {
+    nextSync_ = now + period;
+    return;
+  }
+  if (now < nextSync_) SDL_Delay(uint32_t((nextSync_ - now) * 1000 / second));
+  nextSync_ += period;
 }
 
 void SdlHost::ShowCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }

@@ -81,6 +81,13 @@ class SdlHost : public Host {
   SDL_Texture* texture_ = nullptr;
   int textureW_ = 0, textureH_ = 0;
   bool texture555_ = false;
+  // The frame on screen, so that an unchanged one is neither uploaded nor drawn again.
+  std::vector<uint16_t> shown_;
+  bool redraw_ = true;  // the window lost its picture (exposed, resized) and must be drawn anew
+  // Without a present nothing waits for the display: an unchanged frame waits until its vertical sync
+  // would have come, so the loop keeps its pace.
+  uint64_t nextSync_ = 0;
+  void WaitForSync(bool presented);
   bool fullScreen_ = false;
   SDL_AudioDeviceID audio_ = 0;
   AudioCallback audioCallback_ = nullptr;
