@@ -111,6 +111,23 @@ TEST_F(FastPaths, EffectsAndRotationsDrawWhatThePlainPathsDraw) {
   }
 }
 
+// Every angle, with no transparent pixel: the first and last pixels of each span, where a source column or
+// row begins or ends, are drawn wherever the plain paths draw them.
+TEST_F(FastPaths, RotationsAtEveryAngleDrawTheEdgesOfTheSource) {
+  RandomBack();
+  std::uniform_int_distribution<int> pixel(1, 0xFFFF);
+  const int object = Picture(31, 29, [&](int, int) { return uint16_t(pixel(random_)); });
+  oxDraw::SetClip(0, 0, 640, 480);
+  for (int angle = 0; angle < 360; ++angle)
+    for (int size : {20, 57}) {
+      const std::string at = "angle " + std::to_string(angle) + " size " + std::to_string(size);
+      Compare("Rotate " + at, [&] { return oxDraw::DrawObjectRotate(100, 100, 100 + size, 100 + size + 3, angle, object, 0, 0, 31, 29); });
+      Compare("RotateZoom " + at,
+              [&] { return oxDraw::DrawObjectRotateZoom(300, 100, 300 + size, 100 + size, angle, 1.5f, object, 2, 1, 30, 29); });
+      if (HasFatalFailure()) return;
+    }
+}
+
 TEST_F(FastPaths, KeyedRowsCopyWhatThePlainLoopCopies) {
   std::uniform_int_distribution<int> pixel(0, 0xFFFF);
   for (int round = 0; round < 3000; ++round) {
