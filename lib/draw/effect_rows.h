@@ -4,7 +4,7 @@
 
 // The channel constants of the display's format, in every lane; a few instructions, made once a row.
 struct Format {
-  V::T mask[3], outside[3], all;
+  V::T mask[3], outside[3], fromChannel[3], all;
   __m128i shift[3];
   explicit Format(const PixelFormatInfo& f) {
     const DWORD masks[3] = {f.redMask, f.greenMask, f.blueMask};
@@ -12,29 +12,37 @@ struct Format {
     for (int c = 0; c < 3; ++c) {
       mask[c] = V::Set(uint16_t(masks[c]));
       outside[c] = V::Set(uint16_t(~masks[c]));
+      fromChannel[c] = V::Set(uint16_t(0xFFFFu << shifts[c]));
       shift[c] = _mm_cvtsi32_si128(shifts[c]);
     }
     all = V::Set(uint16_t(f.redMask | f.greenMask | f.blueMask));
   }
 };
 
+// Whether a channel's largest difference, times four in its place, fits in 16 signed bits.
+inline bool InPlace(DWORD mask) { return (int64_t(mask) << 2) <= 0x7FFF; }
+
 // Runs `kernel(s, d)` over a row. With `kZeroKeeps` the kernel is known to give d where s is 0; otherwise d
-// is kept there. The last pixels go through a padded copy, so the whole row takes the vector path.
+// is kept there. The whole row takes the vector path: a row's last step overlaps the one before, and is
+// worked out first, from the destination as it was, so that the pixels both steps cover come out the same; a
+// row shorter than a step goes through a padded copy.
 template <bool kZeroKeeps, class K>
 int Row(uint16_t* d, const uint16_t* s, int n, K kernel) {
-  auto step = [&](const uint16_t* from, uint16_t* to) {
+  auto value = [&](const uint16_t* from, const uint16_t* to) {
     const V::T vs = V::Load(from), vd = V::Load(to), out = kernel(vs, vd);
-    V::Store(to, kZeroKeeps ? out : V::Select(V::Equal(vs, V::Zero()), vd, out));
+    return kZeroKeeps ? out : V::Select(V::Equal(vs, V::Zero()), vd, out);
   };
-  int i = 0;
-  for (; i + V::kWidth <= n; i += V::kWidth) step(s + i, d + i);
-  if (i < n) {
+  if (n < V::kWidth) {
     uint16_t ts[V::kWidth] = {}, td[V::kWidth] = {};
-    const int rest = n - i;
-    for (int k = 0; k < rest; ++k) ts[k] = s[i + k], td[k] = d[i + k];
-    step(ts, td);
-    for (int k = 0; k < rest; ++k) d[i + k] = td[k];
+    for (int k = 0; k < n; ++k) ts[k] = s[k], td[k] = d[k];
+    V::Store(td, value(ts, td));
+    for (int k = 0; k < n; ++k) d[k] = td[k];
+    return n;
   }
+  const int last = n - V::kWidth;
+  const V::T lastStep = value(s + last, d + last);
+  for (int i = 0; i < last; i += V::kWidth) V::Store(d + i, value(s + i, d + i));
+  V::Store(d + last, lastStep);
   return n;
 }
 
@@ -74,8 +82,9 @@ int MaskRow(uint16_t* d, const uint16_t* s, int n, uint16_t mask) {
 
 // d + floor((s - d) * n / 2^14) per channel, n being each channel's fixed-point weight. The channels' new
 // values, each in its place, add up to the pixel.
-int AlphaRow(uint16_t* d, const uint16_t* s, int n, const int* weight) {
-  const Format f(pixelFormat);
+template <bool kLowInPlace>
+int AlphaRowOf(uint16_t* d, const uint16_t* s, int n, const int* weight) {
+  const Format f(pixelFormat);  // a local, so that the stores are not taken to change it
   const V::T w[3] = {V::Set(uint16_t(weight[0])), V::Set(uint16_t(weight[1])), V::Set(uint16_t(weight[2]))};
   return Row<false>(d, s, n, [&](V::T vs, V::T vd) {
     auto change = [&](int c) {
@@ -83,6 +92,17 @@ int AlphaRow(uint16_t* d, const uint16_t* s, int n, const int* weight) {
       // (delta * 4) * n / 2^16 is delta * n / 2^14, floored.
       return V::Sll(V::MulHi(V::Slli2(V::Sub(sc, dc)), w[c]), f.shift[c]);
     };
-    return V::Add(V::Add(V::And(vd, f.all), change(0)), V::Add(change(1), change(2)));
+    // The same for a channel whose difference, left in its place and times four, fits in 16 signed bits:
+    // floor(delta * n / 2^(14 - shift)) with the bits below the channel cut off is the floor above, shifted.
+    auto changeInPlace = [&](int c) {
+      return V::And(V::MulHi(V::Slli2(V::Sub(V::And(vs, f.mask[c]), V::And(vd, f.mask[c]))), w[c]), f.fromChannel[c]);
+    };
+    const V::T low = kLowInPlace ? V::Add(changeInPlace(1), changeInPlace(2)) : V::Add(change(1), change(2));
+    return V::Add(V::Add(V::And(vd, f.all), change(0)), low);
   });
+}
+
+int AlphaRow(uint16_t* d, const uint16_t* s, int n, const int* weight) {
+  return InPlace(pixelFormat.greenMask) && InPlace(pixelFormat.blueMask) ? AlphaRowOf<true>(d, s, n, weight)
+                                                                          : AlphaRowOf<false>(d, s, n, weight);
 }
