@@ -349,7 +349,11 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
 }
 
 void SdlHost::WaitForSync(bool presented) {
-  if (!options_.vsync) return;
+  if (!options_.vsync) {
+    // Nothing paces an unchanged frame then: a millisecond keeps the loop from polling the display flat out.
+    if (!presented) SDL_Delay(1);
+    return;
+  }
   const uint64_t now = SDL_GetPerformanceCounter(), second = SDL_GetPerformanceFrequency();
   SDL_DisplayMode mode;
   int display = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
