@@ -19,9 +19,6 @@ struct Format {
   }
 };
 
-// Whether a channel's largest difference, times four in its place, fits in 16 signed bits.
-inline bool InPlace(DWORD mask) { return (int64_t(mask) << 2) <= 0x7FFF; }
-
 // Runs `kernel(s, d)` over a row. With `kZeroKeeps` the kernel is known to give d where s is 0; otherwise d
 // is kept there. The whole row takes the vector path: a row's last step overlaps the one before, and is
 // worked out first, from the destination as it was, so that the pixels both steps cover come out the same; a
@@ -81,10 +78,9 @@ int MaskRow(uint16_t* d, const uint16_t* s, int n, uint16_t mask) {
 }
 
 // d + floor((s - d) * n / 2^14) per channel, n being each channel's fixed-point weight. The channels' new
-// values, each in its place, add up to the pixel.
-template <bool kLowInPlace>
-int AlphaRowOf(uint16_t* d, const uint16_t* s, int n, const int* weight) {
-  const Format f(pixelFormat);  // a local, so that the stores are not taken to change it
+// values, each in its place, add up to the pixel. Green and blue must be `LowInPlace`.
+int AlphaRow(uint16_t* d, const uint16_t* s, int n, const int* weight) {
+  const Format f(pixelFormat);
   const V::T w[3] = {V::Set(uint16_t(weight[0])), V::Set(uint16_t(weight[1])), V::Set(uint16_t(weight[2]))};
   return Row<false>(d, s, n, [&](V::T vs, V::T vd) {
     auto change = [&](int c) {
@@ -97,12 +93,6 @@ int AlphaRowOf(uint16_t* d, const uint16_t* s, int n, const int* weight) {
     auto changeInPlace = [&](int c) {
       return V::And(V::MulHi(V::Slli2(V::Sub(V::And(vs, f.mask[c]), V::And(vd, f.mask[c]))), w[c]), f.fromChannel[c]);
     };
-    const V::T low = kLowInPlace ? V::Add(changeInPlace(1), changeInPlace(2)) : V::Add(change(1), change(2));
-    return V::Add(V::Add(V::And(vd, f.all), change(0)), low);
+    return V::Add(V::Add(V::And(vd, f.all), change(0)), V::Add(changeInPlace(1), changeInPlace(2)));
   });
-}
-
-int AlphaRow(uint16_t* d, const uint16_t* s, int n, const int* weight) {
-  return InPlace(pixelFormat.greenMask) && InPlace(pixelFormat.blueMask) ? AlphaRowOf<true>(d, s, n, weight)
-                                                                          : AlphaRowOf<false>(d, s, n, weight);
 }

@@ -106,6 +106,10 @@ bool ChannelsFillPixel() {
   return (f.redMask | f.greenMask | f.blueMask) == 0xFFFF;
 }
 
+// Whether a channel's largest difference, times four in its place, fits in 16 signed bits, as the alpha rows
+// need of green and blue (in 5-6-5 and 5-5-5 it does).
+bool LowInPlace(DWORD mask) { return (int64_t(mask) << 2) <= 0x7FFF; }
+
 #ifdef __SSE2__
 namespace sse2 {
 struct V {
@@ -229,7 +233,8 @@ int DrawObjectAlphaRGB(int x, int y, float alphaRed, float alphaGreen, float alp
 #ifdef __SSE2__
   if (!pixels::Plain()) {
     const int weight[3] = {CachedBlendWeight(alphaRed), CachedBlendWeight(alphaGreen), CachedBlendWeight(alphaBlue)};
-    if (weight[0] >= 0 && weight[1] >= 0 && weight[2] >= 0) {
+    if (weight[0] >= 0 && weight[1] >= 0 && weight[2] >= 0 && LowInPlace(pixelFormat.greenMask) &&
+        LowInPlace(pixelFormat.blueMask)) {
       const auto row = WIDEST_ROW(AlphaRow);
       return Blit(x, y, object, l, t, r, b, plain,
                   [&](uint16_t* d, const uint16_t* s, int w) { return row(d, s, w, weight); });
