@@ -1,5 +1,6 @@
 // GDI bitmaps and DCs: LoadImageA from BMP files and bitmap resources, memory DCs, window DCs, StretchBlt,
 // GetPixel and SetPixel, and what GetDeviceCaps says of a DC.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -216,21 +217,49 @@ BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source
   int dsx = width < 0 ? -1 : 1, dsy = height < 0 ? -1 : 1;
   int ssx = sourceWidth < 0 ? -1 : 1, ssy = sourceHeight < 0 ? -1 : 1;
   bool convert = dt.is555 != st.is555;
+  // On a shrink the pixels a destination pixel stands for are ANDed (BLACKONWHITE) or ORed
+  // (WHITEONBLACK); the colour modes keep the first of them and delete the rest.
+  int mode = d->stretchMode;
+  bool combine = mode == BLACKONWHITE || mode == WHITEONBLACK;
+  auto first = [](int i, int s, int d) { return int(int64_t(i) * s / d); };
   for (int j = 0; j < dh; ++j) {
     int ty = y + dsy * j;
-    int fy = sourceY + ssy * int(int64_t(j) * sh / dh);
-    if (ty < 0 || ty >= dt.height || fy < 0 || fy >= st.height) continue;
+    if (ty < 0 || ty >= dt.height) continue;
+    int r0 = first(j, sh, dh), r1 = combine ? std::max(first(j + 1, sh, dh), r0 + 1) : r0 + 1;
     for (int i = 0; i < dw; ++i) {
       int tx = x + dsx * i;
-      int fx = sourceX + ssx * int(int64_t(i) * sw / dw);
-      if (tx < 0 || tx >= dt.width || fx < 0 || fx >= st.width) continue;
-      uint16_t v = platform::At(st, fx, fy);
+      if (tx < 0 || tx >= dt.width) continue;
+      int c0 = first(i, sw, dw), c1 = combine ? std::max(first(i + 1, sw, dw), c0 + 1) : c0 + 1;
+      bool any = false;
+      uint16_t v = 0;
+      for (int r = r0; r < r1; ++r) {
+        int fy = sourceY + ssy * r;
+        if (fy < 0 || fy >= st.height) continue;
+        for (int c = c0; c < c1; ++c) {
+          int fx = sourceX + ssx * c;
+          if (fx < 0 || fx >= st.width) continue;
+          uint16_t p = platform::At(st, fx, fy);
+          v = !any ? p : mode == WHITEONBLACK ? uint16_t(v | p) : uint16_t(v & p);
+          any = true;
+        }
+      }
+      if (!any) continue;
       if (convert) v = platform::ToPixel(platform::ToColor(v, st.is555), dt.is555);
       platform::At(dt, tx, ty) = v;
     }
   }
   return TRUE;
 }
+
+int WINAPI SetStretchBltMode(HDC dc, int mode) {
+  DeviceContext* d = ToDC(dc);
+  if (!d || mode < BLACKONWHITE || mode > HALFTONE) return 0;
+  int previous = d->stretchMode;
+  d->stretchMode = mode;
+  return previous;
+}
+
+int WINAPI GetStretchBltMode(HDC dc) { return dc ? ToDC(dc)->stretchMode : 0; }
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   DeviceContext* d = ToDC(dc);

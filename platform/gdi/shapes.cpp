@@ -64,7 +64,15 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double l, doubl
   return true;
 }
 
-// The one-pixel pen: Bresenham's line without its last pixel, as GDI's LineTo draws it.
+// Rounds num / den (den > 0) to the nearest integer, a half down.
+int64_t RoundHalfDown(int64_t num, int64_t den) {
+  int64_t n = 2 * num - den, d = 2 * den;  // ceil(n / d)
+  return n >= 0 ? (n + d - 1) / d : -((-n) / d);
+}
+
+// The one-pixel pen, without its last pixel as GDI's LineTo draws it. Along the major axis every pixel is
+// drawn; across it, the pixel whose centre is nearest the true line, and of two equally near the one with
+// the smaller coordinate (the diamond rule: a pixel owns the lower and right corners of its diamond).
 void ThinLine(const Canvas& c, int x0, int y0, int x1, int y1, uint16_t v) {
   // A line reaching far outside the target is first cut to a margin around it, so it costs little.
   const int far = 1 << 15;
@@ -75,20 +83,14 @@ void ThinLine(const Canvas& c, int x0, int y0, int x1, int y1, uint16_t v) {
     x0 = int(std::lround(ax)), y0 = int(std::lround(ay)), x1 = int(std::lround(bx)), y1 = int(std::lround(by));
     if (!endInside) c.Plot(x1, y1, v);
   }
-  int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-  int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  int err = dx + dy;
-  while (x0 != x1 || y0 != y1) {
-    c.Plot(x0, y0, v);
-    int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x0 += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y0 += sy;
-    }
+  int64_t dx = x1 - x0, dy = y1 - y0;
+  int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  if (adx >= ady) {
+    int sx = dx < 0 ? -1 : 1;
+    for (int64_t i = 0; i < adx; ++i) c.Plot(int(x0 + sx * i), int(y0 + RoundHalfDown(dy * i, adx)), v);
+  } else {
+    int sy = dy < 0 ? -1 : 1;
+    for (int64_t i = 0; i < ady; ++i) c.Plot(int(x0 + RoundHalfDown(dx * i, ady)), int(y0 + sy * i), v);
   }
 }
 

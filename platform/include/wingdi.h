@@ -44,7 +44,18 @@ BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source
                        int sourceWidth, int sourceHeight, DWORD rop);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
+int WINAPI SetStretchBltMode(HDC dc, int mode);
+int WINAPI GetStretchBltMode(HDC dc);
 }
+
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define STRETCH_HALFTONE HALFTONE
 
 #define LF_FACESIZE 32
 

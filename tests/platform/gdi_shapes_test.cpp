@@ -288,10 +288,32 @@ TEST_F(Shapes, BadPenAndBrushArgumentsAreRefused) {
   EXPECT_FALSE(DeleteObject(b));  // still selected
   Rectangle(Dc(), 0, 0, 17, 17);
   EXPECT_EQ(At(0, 3), Px(RGB(0, 255, 0)));
-  EXPECT_EQ(At(3, 8), Px(RGB(0, 255, 0)));
-  EXPECT_EQ(At(3, 3), Px(0xFFFFFF));  // the DC's background colour, opaque
+  EXPECT_EQ(At(4, 8), Px(RGB(0, 255, 0)));
+  EXPECT_EQ(At(3, 2), Px(0xFFFFFF));  // the DC's background colour, opaque
   SelectObject(Dc(), old ? old : GetStockObject(WHITE_BRUSH));
   EXPECT_TRUE(DeleteObject(b));
+
+  // Every hatch is Windows' 8 x 8 pattern (a row a byte, the leftmost pixel the top bit), repeating from
+  // the DC's origin wherever the shape lies.
+  const uint8_t patterns[6][8] = {
+      {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // HS_HORIZONTAL
+      {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // HS_VERTICAL
+      {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // HS_FDIAGONAL
+      {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // HS_BDIAGONAL
+      {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08},  // HS_CROSS
+      {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // HS_DIAGCROSS
+  };
+  SetBkColor(Dc(), 0);
+  for (int style = HS_HORIZONTAL; style <= HS_DIAGCROSS; ++style) {
+    SCOPED_TRACE(style);
+    Use(CreateHatchBrush(style, 0xFFFFFF));
+    Fill(0x1111);
+    Rectangle(Dc(), 5, 3, 30, 28);
+    int wrong = 0;
+    for (int y = 4; y < 26; ++y)
+      for (int x = 6; x < 28; ++x) wrong += (At(x, y) == 0xFFFF) != bool(patterns[style][y & 7] & (0x80 >> (x & 7)));
+    EXPECT_EQ(wrong, 0);
+  }
 }
 
 }  // namespace
