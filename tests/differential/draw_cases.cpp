@@ -347,6 +347,11 @@ void Texts() {
       std::string name = "text-" + std::to_string(face) + "-" + std::to_string(height);
       Start();
       oxDraw::SetFont(face, height, 0, 0, 0, 0);
+      SIZE full = {0, 0}, half = {0, 0};
+      if (oxDraw::textContext.dc) {
+        GetTextExtentPoint32A(oxDraw::textContext.dc, "国", 2, &full);
+        GetTextExtentPoint32A(oxDraw::textContext.dc, "A", 1, &half);
+      }
       oxDraw::SetTextColor(RGB(255, 255, 255), RGB(0, 0, 128), 0);
       oxDraw::TextOut(10, 10, latin);
       oxDraw::TextOut(10, 10 + height + 4, japanese);
@@ -357,18 +362,19 @@ void Texts() {
       oxDraw::DrawText(10, 200, 330, 480, paragraph, 0);
       oxDraw::DrawText(330, 200, 630, 480, japanese, 2);
       oxDraw::EndText();
-      Dump(name, "text", {lines, int(measured.right - measured.left), int(measured.bottom - measured.top)});
+      Dump(name, "text", {int(full.cx), int(half.cx), int(full.cy), lines, int(measured.right - measured.left),
+                          int(measured.bottom - measured.top)});
       ++n;
     }
-  Case("text-styles", [latin, japanese] {
-    oxDraw::SetFont(1, 24, 0, 1, 0, 0);
-    oxDraw::SetTextColor(RGB(0, 255, 0), 0, 1);
-    oxDraw::TextOut(10, 10, latin);
-    oxDraw::SetFont(1, 24, 0, 0, 1, 1);
-    oxDraw::SetTextColor(RGB(255, 128, 0), 0, 1);
-    oxDraw::TextOut(10, 60, japanese);
-    oxDraw::EndText();
-  });
+  Start();
+  oxDraw::SetFont(1, 24, 0, 1, 0, 0);
+  oxDraw::SetTextColor(RGB(0, 255, 0), 0, 1);
+  oxDraw::TextOut(10, 10, latin);
+  oxDraw::SetFont(1, 24, 0, 0, 1, 1);
+  oxDraw::SetTextColor(RGB(255, 128, 0), 0, 1);
+  oxDraw::TextOut(10, 60, japanese);
+  oxDraw::EndText();
+  Dump("text-styles", "text");
   Start();
   oxDraw::SetFont(1, 20, 30, 0, 0, 0);
   oxDraw::SetTextColor(RGB(255, 255, 255), 0, 1);
@@ -443,6 +449,47 @@ void Pictures() {
   Dump("scroll-page", "pixels");
 }
 
+// The wave sound objects: what the library and DirectSound answer for a loaded sound, played, with its
+// volume, pan and frequency changed. Nothing is drawn; the numbers are the case.
+void Sounds() {
+  Bmp wave;  // 0.1 s of a 440 Hz square wave, 8-bit mono at 22050 Hz
+  const int rate = 22050, n = rate / 10;
+  wave.U8('R'), wave.U8('I'), wave.U8('F'), wave.U8('F');
+  wave.U32(uint32_t(36 + n));
+  for (char c : std::string("WAVEfmt ")) wave.U8(c);
+  wave.U32(16), wave.U16(1), wave.U16(1), wave.U32(rate), wave.U32(rate), wave.U16(1), wave.U16(8);
+  for (char c : std::string("data")) wave.U8(c);
+  wave.U32(uint32_t(n));
+  for (int i = 0; i < n; ++i) wave.U8((i * 880 / rate) % 2 ? 160 : 96);
+  WriteFile("CASE-TONE.WAV", wave.bytes);
+  Start();
+  std::vector<int> v = {oxSound::soundState.available};
+  int obj = oxSound::LoadObject("CASE-TONE.WAV", 2);
+  v.push_back(obj);
+  if (oxSound::soundState.available && obj >= 0 && obj < oxSound::SOUND_OBJECT_MAX) {
+    oxSound::SoundObject& o = oxSound::soundObjects[obj];
+    v.push_back(o.bufferCount);
+    v.push_back(int(o.baseFrequency));
+    oxSound::Play(obj, 0);
+    oxSound::SetVolume(obj, -12, 0);
+    oxSound::SetPan(obj, 25, 0);
+    oxSound::SetFrequency(obj, 20, 0);
+    oxSound::ChangeVolume(obj, 3, 1);
+    oxSound::PanLeft(obj, 1);
+    oxSound::ChangeFrequency(obj, -50, 1);
+    for (int k = 0; k < 2; ++k) {
+      LONG volume = 1, pan = 1;
+      DWORD frequency = 1;
+      v.push_back(int(o.volume[k])), v.push_back(int(o.pan[k])), v.push_back(int(o.frequency[k]));
+      if (o.buffer[k]) o.buffer[k]->GetVolume(&volume), o.buffer[k]->GetPan(&pan), o.buffer[k]->GetFrequency(&frequency);
+      v.push_back(int(volume)), v.push_back(int(pan)), v.push_back(int(frequency));
+    }
+    oxSound::Stop(obj, 0);
+    oxSound::ReleaseObject(obj);
+  }
+  Dump("sound", "pixels", v);
+}
+
 // What the front surface shows of the back after Flip, read back as 5-6-5: a 32-bit display is cut to its
 // top bits, which gives back the 16-bit picture exactly when the presentation converted it right.
 void Presentation() {
@@ -509,6 +556,7 @@ void GameStartUp() {
   Texts();
   Transitions();
   Pictures();
+  Sounds();
   Presentation();
   std::fprintf(out, "end\n");
   std::fclose(out);
