@@ -32,12 +32,14 @@ wine_env_display() {
 }
 
 wine_env_stop_display() {
-  [ -n "$wine_env_xvfb_pid" ] && kill "$wine_env_xvfb_pid" 2>/dev/null && wait "$wine_env_xvfb_pid" 2>/dev/null
+  if [ -n "$wine_env_xvfb_pid" ]; then
+    kill "$wine_env_xvfb_pid" 2>/dev/null || true
+    wait "$wine_env_xvfb_pid" 2>/dev/null || true
+  fi
   wine_env_xvfb_pid=""
-  return 0
 }
 
 wine_env_stop() {
-  [ -n "${WINEPREFIX:-}" ] && timeout 20 wineserver -k 2>/dev/null
+  if [ -n "${WINEPREFIX:-}" ]; then timeout 20 wineserver -k 2>/dev/null || true; fi
   wine_env_stop_display
 }

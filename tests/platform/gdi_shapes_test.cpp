@@ -102,6 +102,21 @@ TEST_F(Shapes, LineToLeavesOutItsLastPixelAndMovesThePosition) {
   LineTo(Dc(), 7, 7);
   for (int i = 0; i < 7; i++) EXPECT_EQ(At(i, i), 0xFFFF) << i;
   EXPECT_EQ(Count(0xFFFF), 7);
+  // Each step takes the pixel nearest the true line; of two as near, the one with the smaller coordinate,
+  // whichever way the line runs (from (0, 10) to (20, 16) the line is half-way at x 5 and 15).
+  const POINT ends[] = {{20, 16}, {20, 4}, {-20, 16}, {-20, 4}};
+  for (POINT e : ends) {
+    SCOPED_TRACE(e.x * 100 + e.y);
+    Fill(0);
+    MoveToEx(Dc(), 20, 10, nullptr);
+    LineTo(Dc(), 20 + e.x, e.y);
+    int dy = e.y - 10, sx = e.x < 0 ? -1 : 1;
+    for (int i : {5, 15}) {
+      int lower = dy > 0 ? 10 + dy * i / 20 : 10 - (-dy * i + 19) / 20;  // the half-way point, rounded down
+      EXPECT_EQ(At(20 + sx * i, lower), 0xFFFF) << i;
+      EXPECT_EQ(At(20 + sx * i, lower + 1), 0) << i;
+    }
+  }
 }
 
 TEST_F(Shapes, WidePensCoverTheirWidthWithRoundEnds) {
