@@ -217,19 +217,33 @@ BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source
   int dsx = width < 0 ? -1 : 1, dsy = height < 0 ? -1 : 1;
   int ssx = sourceWidth < 0 ? -1 : 1, ssy = sourceHeight < 0 ? -1 : 1;
   bool convert = dt.is555 != st.is555;
-  // On a shrink the pixels a destination pixel stands for are ANDed (BLACKONWHITE) or ORed
-  // (WHITEONBLACK); the colour modes keep the first of them and delete the rest.
+  // On a shrink destination pixel i stands for the source pixels from round(i * s / d) to before
+  // round((i + 1) * s / d): BLACKONWHITE ANDs them, WHITEONBLACK ORs them, the colour modes keep one (the
+  // last column and the first row of them) and delete the rest. An enlargement repeats pixel i * s / d.
   int mode = d->stretchMode;
   bool combine = mode == BLACKONWHITE || mode == WHITEONBLACK;
-  auto first = [](int i, int s, int d) { return int(int64_t(i) * s / d); };
+  auto span = [combine](int i, int s, int d, bool lastOne, int* from, int* to) {
+    if (d >= s) {
+      *from = int(int64_t(i) * s / d), *to = *from + 1;
+      return;
+    }
+    *from = int((2 * int64_t(i) * s + d) / (2 * int64_t(d)));
+    *to = std::max(int((2 * int64_t(i + 1) * s + d) / (2 * int64_t(d))), *from + 1);
+    if (!combine) {
+      if (lastOne) *from = *to - 1;
+      else *to = *from + 1;
+    }
+  };
   for (int j = 0; j < dh; ++j) {
     int ty = y + dsy * j;
     if (ty < 0 || ty >= dt.height) continue;
-    int r0 = first(j, sh, dh), r1 = combine ? std::max(first(j + 1, sh, dh), r0 + 1) : r0 + 1;
+    int r0, r1;
+    span(j, sh, dh, false, &r0, &r1);
     for (int i = 0; i < dw; ++i) {
       int tx = x + dsx * i;
       if (tx < 0 || tx >= dt.width) continue;
-      int c0 = first(i, sw, dw), c1 = combine ? std::max(first(i + 1, sw, dw), c0 + 1) : c0 + 1;
+      int c0, c1;
+      span(i, sw, dw, true, &c0, &c1);
       bool any = false;
       uint16_t v = 0;
       for (int r = r0; r < r1; ++r) {

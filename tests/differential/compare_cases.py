@@ -37,9 +37,6 @@ KNOWN_DIFFERENCES = [
      "flattening put some edge pixels elsewhere than Wine's GDI"),
     (r"rectangle-1", r"wine.*",
      "open: a one-pixel rectangle with a one-pixel pen: the stand-in draws its pen pixel, Wine draws nothing"),
-    (r"stretch-modes", r"wine.*",
-     "open: on a shrink the stand-in combines (BLACKONWHITE, WHITEONBLACK) or keeps (COLORONCOLOR) other "
-     "source pixels than Wine's StretchBlt"),
 ]
 
 

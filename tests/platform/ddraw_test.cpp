@@ -176,7 +176,7 @@ TEST_F(DDrawTest, StretchBltMirrorsWithNegativeExtents) {
   EXPECT_EQ(p[7], 2);
 
   // A shrink by the stretch mode: a fresh DC ANDs the pixels it drops (BLACKONWHITE), WHITEONBLACK ORs
-  // them, COLORONCOLOR and HALFTONE keep one and delete the rest.
+  // them, COLORONCOLOR and HALFTONE keep one (the last column of the two) and delete the rest.
   Fill(s, 0, 0, 4, 2, 0x0FF0);
   Fill(s, 1, 0, 2, 2, 0x00FF);
   Fill(s, 3, 0, 4, 2, 0x00FF);
@@ -184,7 +184,7 @@ TEST_F(DDrawTest, StretchBltMirrorsWithNegativeExtents) {
   ASSERT_EQ(t->GetDC(&to), DD_OK);
   EXPECT_EQ(GetStretchBltMode(to), BLACKONWHITE);
   const int modes[] = {BLACKONWHITE, WHITEONBLACK, COLORONCOLOR, HALFTONE};
-  const uint16_t want[] = {0x00F0, 0x0FFF, 0x0FF0, 0x0FF0};
+  const uint16_t want[] = {0x00F0, 0x0FFF, 0x00FF, 0x00FF};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(SetStretchBltMode(to, modes[i]), i == 0 ? BLACKONWHITE : modes[i - 1]);
     EXPECT_TRUE(StretchBlt(to, 2 * i, 0, 2, 1, from, 0, 0, 4, 2, SRCCOPY));
