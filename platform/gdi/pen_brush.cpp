@@ -39,7 +39,7 @@ using platform::Pen;
 extern "C" {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
-  // The dashed styles are drawn solid; anything past the inside frame is not a pen style.
+  // Anything past the inside frame is not a pen style.
   if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
   return reinterpret_cast<HPEN>(static_cast<platform::GdiObject*>(new Pen(style, width < 0 ? 0 : width, color)));
 }

@@ -32,7 +32,7 @@ KNOWN_DIFFERENCES = [
     (r"sound", r"wine.*",
      "wine: Wine here has no audio device: DirectSoundCreate fails, the library marks sound unavailable and "
      "LoadObject answers 0; the volume, pan and frequency answers are compared on the stand-in only"),
-    (r"lines-[2358]|polygon-[0-2]-3|bezier-[14]", r"wine.*",
+    (r"lines-[2358]|polygon-[0-2]-3|bezier-[14]|pens-wide", r"wine.*",
      "open: the stand-in's wide pens (pixel centres within half the width, round ends) and its Bezier "
      "flattening put some edge pixels elsewhere than Wine's GDI"),
     (r"rectangle-1", r"wine.*",

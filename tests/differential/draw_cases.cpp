@@ -323,6 +323,24 @@ void Primitives() {
     }
     oxDraw::ReleaseDC();
   });
+  // Every pen style the program's DC can select, thin and wide, on lines and rectangles.
+  for (int width : {1, 4})
+    Case(width == 1 ? "pens-thin" : "pens-wide", [width] {
+      if (FAILED(oxDraw::GetDC())) return;
+      HDC dc = oxDraw::programDC.dc;
+      SelectObject(dc, GetStockObject(NULL_BRUSH));
+      for (int style = PS_SOLID; style <= PS_INSIDEFRAME; ++style) {
+        HPEN pen = CreatePen(style, width, RGB(255, 40 * style, 255 - 40 * style));
+        HGDIOBJ old = SelectObject(dc, pen);
+        int x = 20 + style * 88, y = 40;
+        MoveToEx(dc, x, y, nullptr);
+        LineTo(dc, x + 70, y + 150);
+        ::Rectangle(dc, x, y + 160, x + 80, y + 200);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+      }
+      oxDraw::ReleaseDC();
+    });
   Case("stretch-modes", [] {
     if (FAILED(oxDraw::GetDC())) return;
     HDC dc = oxDraw::programDC.dc;

@@ -102,6 +102,27 @@ TEST_F(Shapes, LineToLeavesOutItsLastPixelAndMovesThePosition) {
   LineTo(Dc(), 7, 7);
   for (int i = 0; i < 7; i++) EXPECT_EQ(At(i, i), 0xFFFF) << i;
   EXPECT_EQ(Count(0xFFFF), 7);
+  // A styled one-pixel pen: PS_DASHDOT runs 9 on, 6 off, 3 on, 6 off from the line's start; the gaps take
+  // the background colour when it is opaque and keep what was there otherwise. Wider, it draws solid.
+  for (int mode : {OPAQUE, TRANSPARENT}) {
+    Fill(0x1111);
+    Use(CreatePen(PS_DASHDOT, 1, 0xFFFFFF));
+    SetBkMode(Dc(), mode);
+    SetBkColor(Dc(), 0);
+    MoveToEx(Dc(), 2, 20, nullptr);
+    LineTo(Dc(), 38, 20);
+    for (int i = 0; i < 36; i++) {
+      int k = i % 24;
+      bool on = k < 9 || (k >= 15 && k < 18);
+      EXPECT_EQ(At(2 + i, 20), on ? 0xFFFF : mode == OPAQUE ? 0 : 0x1111) << i;
+    }
+  }
+  Use(CreatePen(PS_DASH, 2, 0xFFFFFF));
+  Fill(0);
+  MoveToEx(Dc(), 2, 20, nullptr);
+  LineTo(Dc(), 38, 20);
+  for (int x = 3; x < 37; x++) EXPECT_EQ(At(x, 20), 0xFFFF) << x;
+  Use(CreatePen(PS_SOLID, 1, 0xFFFFFF));
   // Each step takes the pixel nearest the true line; of two as near, the one with the smaller coordinate,
   // whichever way the line runs (from (0, 10) to (20, 16) the line is half-way at x 5 and 15).
   const POINT ends[] = {{20, 16}, {20, 4}, {-20, 16}, {-20, 4}};
