@@ -198,6 +198,15 @@ TEST_F(Shapes, RectangleOwnsItsLeftAndTopEdgeButNotRightAndBottom) {
 }
 
 TEST_F(Shapes, StockObjectsAreRealPensAndBrushesThatCannotBeDeleted) {
+  // A fresh DC has the black pen and the white brush, and hands them back for the restore.
+  HPEN pen = CreatePen(PS_SOLID, 1, 0xFFFFFF);
+  HBRUSH brush = CreateSolidBrush(0);
+  EXPECT_EQ(SelectObject(Dc(), pen), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(SelectObject(Dc(), brush), GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(SelectObject(Dc(), GetStockObject(BLACK_PEN)), pen);
+  EXPECT_EQ(SelectObject(Dc(), GetStockObject(WHITE_BRUSH)), brush);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_TRUE(DeleteObject(brush));
   Fill(0x0101);
   Use(GetStockObject(NULL_PEN));
   Use(GetStockObject(GRAY_BRUSH));
