@@ -87,8 +87,11 @@ void EnterDataDirectory() {
   std::string programDir(exe);
   programDir.erase(programDir.rfind('/') + 1);
   if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) {
-    // Installed, the files lie in PREFIX/share/radire: the program looks for them there as if beside it.
+    // Installed, the files lie in PREFIX/share/radire (or, as Debian lays games out, the program in
+    // PREFIX/games and its files in PREFIX/share/games/radire): the program looks for them there as if
+    // beside it.
     std::string installed = programDir + "../share/radire/";
+    if (access((installed + kDataFiles[0]).c_str(), F_OK) != 0) installed = programDir + "../share/games/radire/";
     if (access((installed + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
     programDir = installed;
     platform::SetProgramPath(installed + "radire");
