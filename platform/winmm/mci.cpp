@@ -83,7 +83,8 @@ class Synth : public platform::MixerSource {
     for (int done = 0; done < frames;) {
       int n = std::min(frames - done, 512);
       fluid_synth_write_float(synth_, n, left, 0, 1, right, 0, 1);
-      for (int i = 0; i < n; ++i) {
+      // Muted, the song still runs on (its end is timed by what is rendered); the reverb's tail is not heard.
+      for (int i = 0; i < n && volume_ > 0; ++i) {
         mix[(done + i) * 2] += int32_t(std::clamp(left[i], -1.0f, 1.0f) * 32767.0f);
         mix[(done + i) * 2 + 1] += int32_t(std::clamp(right[i], -1.0f, 1.0f) * 32767.0f);
       }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # A game played in the real window (real time, uneven frames) is kept as a record without asking; replayed
 # headless twice and in the window, it gives the same checkpoints, the same end and the same "zqt.sss".
+# P pauses it half-way: the picture stands still, dimmed under "PAUSE", and P goes on; the record holds the
+# pause as the loss of focus it is to the game, and replays across it.
 set -u
 bin="$1"
+screen_picture="$2"
 data="$(dirname "$bin")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,6 +31,24 @@ for i in $(seq 1 12); do
   xdotool keydown --window "$id" space Left; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Left; xdotool keydown --window "$id" Right; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Right space
+  [ $i -eq 3 ] || continue
+  white() { "$screen_picture" --count white | awk '{print $NF}'; }
+  before=$(white)
+  k p
+  for j in $(seq 1 100); do [ "$(white)" -gt $((before + 1000)) ] && break; sleep 0.1; done
+  paused=$(white)
+  [ "$paused" -gt $((before + 1000)) ] || { kill $pid; fail "no PAUSE over the picture ($before white pixels, then $paused)"; }
+  "$screen_picture" "$work/paused1.png" >/dev/null; sleep 1.5; "$screen_picture" "$work/paused2.png" >/dev/null
+  cmp -s "$work/paused1.png" "$work/paused2.png" || { kill $pid; fail "the picture moved while paused"; }
+  k p
+  for j in $(seq 1 100); do [ "$(white)" -lt $((paused - 1000)) ] && break; sleep 0.1; done
+  "$screen_picture" "$work/going1.png" >/dev/null
+  for j in $(seq 1 50); do
+    sleep 0.1; "$screen_picture" "$work/going2.png" >/dev/null
+    cmp -s "$work/going1.png" "$work/going2.png" || break
+  done
+  cmp -s "$work/going1.png" "$work/going2.png" && { kill $pid; fail "the game did not go on after P"; }
+  echo "paused: $before white pixels, $paused under PAUSE; still for 1.5 s; going on after P"
 done
 sleep 0.5; k Escape
 for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
@@ -38,6 +59,8 @@ kept=$(ls "$XDG_DATA_HOME"/radire/replays/*.rec 2>/dev/null | head -n 1)
 played=$(cat zqt.sss)
 echo "kept $(basename "$kept"): $(wc -c <"$kept") bytes, $(grep -c ' sum ' "$kept") checkpoints; zqt.sss \"$played\""
 grep -q ' key down SPACE' "$kept" || fail "the record holds no key of the game"
+grep -q ' activate 0' "$kept" && grep -q ' activate 1' "$kept" || fail "the record holds no pause"
+grep -q ' key down P$' "$kept" && fail "the game saw the pause key"
 
 printf "9 9" > zqt.sss  # the player's file now: a replay must leave it alone
 "$bin" --headless --replay "$kept" >"$work/r1.out" 2>&1 || fail "the first headless replay failed"

@@ -294,10 +294,12 @@ void SdlHost::SaveScreenshot() {
     name = std::string(stamp) + "-" + std::to_string(n) + ".png";
   std::vector<uint8_t> rgb;
   FrameToRgb(shown_.data(), textureW_, textureH_, textureW_ * 2, texture555_, &rgb);
+  // Written under another name first, so that a picture under its own name is always whole.
+  const std::string part = dir + "/." + name + ".part";
   errno = 0;
-  if (!WritePng(dir + "/" + name, rgb, textureW_, textureH_)) {
+  if (!WritePng(part, rgb, textureW_, textureH_) || std::rename(part.c_str(), (dir + "/" + name).c_str()) != 0) {
     int error = errno ? errno : EIO;
-    std::remove((dir + "/" + name).c_str());
+    std::remove(part.c_str());
     return failed(dir, error);
   }
   ShowNote(name);
