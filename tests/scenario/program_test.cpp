@@ -110,6 +110,13 @@ TEST(Program, LangChoosesEnglishTextsAndJapaneseStaysTheDefault) {
   }
   EXPECT_EQ(ReadFile("result.png"), ReadFile("resultja.png"));
   EXPECT_NE(ReadFile("result.png"), ReadFile("resulten.png"));
+  // A record keeps the language it was played in, and replays in it.
+  auto played = RunProgram("--headless --seed 1 --frames 200 --input in.txt --lang en --record en.rec");
+  ASSERT_EQ(played.exitCode, 0) << played.output;
+  EXPECT_NE(ReadFile("en.rec").find("\nlanguage en\n"), std::string::npos);
+  auto replayed = RunProgram("--headless --replay en.rec --shot 195:replayed.png");
+  EXPECT_NE(replayed.output.find("replay matched"), std::string::npos) << replayed.output;
+  EXPECT_EQ(ReadFile("replayed.png"), ReadFile("resulten.png"));
 
   auto ja = RunProgram("--headless --frames 3 --fail DirectDrawCreate");
   auto en = RunProgram("--headless --frames 3 --fail DirectDrawCreate --lang en");
