@@ -2,7 +2,8 @@
 # What the host adds around the game in the window. The music's volume from the settings, measured through
 # SDL's disk audio driver: at 30 it is about 0.3 of the level at 100, and F9 silences it and is kept. F12 saves
 # the frame shown as PNG under $XDG_PICTURES_DIR/radire; a place that cannot take it costs one warning line.
-# A settings file with lines it cannot read costs one warning line and is left as it is.
+# A settings file with lines it cannot read costs one warning line and is left as it is; its language reaches
+# the game.
 set -u
 bin="$1"
 screen_picture="$2"
@@ -40,10 +41,13 @@ stop() {
 bytes() { stat -c %s "$work/$1.raw" 2>/dev/null || echo 0; }
 # Waits until the run's sound file holds $2 bytes: the disk driver writes in real time, 176400 bytes a second.
 wait_sound() { for i in $(seq 1 600); do [ "$(bytes "$1")" -ge "$2" ] && return 0; sleep 0.1; done; fail "$1: no sound"; }
-# The root mean square of the 16-bit samples of $1.raw from byte $2 on, $3 bytes.
+# The root mean square of the 16-bit samples of $1.raw from byte $2 on, $3 bytes. Blocks of silence, where a busy
+# machine left the output device waiting, are left out.
 rms() {
   tail -c +$(($2 + 1)) "$work/$1.raw" | head -c "$3" | od -An -v -td2 -w2 |
-    awk '{s += $1 * $1; n++} END {printf "%d\n", n ? sqrt(s / n) : 0}'
+    awk 'function block() { if (bs > 0) { s += bs; n += bn } bs = 0; bn = 0 }
+         {bs += $1 * $1; bn++} bn == 2048 {block()}
+         END {block(); printf "%d\n", n ? sqrt(s / n) : 0}'
 }
 second=176400
 
@@ -76,7 +80,7 @@ echo "F9: level $quiet after it; kept"
 
 # F12 saves the frame on the screen. The title stands still but for its frame counter: the screen is read at
 # once, and again a few times should the counter have changed in between.
-printf 'music = 0\n' >"$settings"
+printf 'music = 0\nlanguage = en\n' >"$settings"
 start shot
 sleep 1
 read -r x y < <(xdotool getwindowgeometry "$id" | awk '/Position/ {split($2, p, ","); print p[1], p[2]}')
@@ -99,6 +103,8 @@ for i in $(seq 1 100); do [ "$(ls "$work/pictures/radire" | wc -l)" -ge $((attem
 [ "$(ls "$work/pictures/radire" | wc -l)" -ge $((attempt + 2)) ] || fail "a second screenshot in one second was lost"
 stop
 echo "F12: $(basename "$shot") is the frame shown; $(ls "$work/pictures/radire" | wc -l) screenshots"
+# The settings' language reached the game: its record says so.
+grep -qx 'language en' "$(ls -t "$work"/data/radire/replays/*.rec | head -n 1)" || fail "language = en was not taken"
 
 # A place that is a file: one warning line, and the game plays on.
 rm -rf "$work/pictures" && touch "$work/pictures"

@@ -2,7 +2,8 @@
 # A game played in the real window (real time, uneven frames) is kept as a record without asking; replayed
 # headless twice and in the window, it gives the same checkpoints, the same end and the same "zqt.sss".
 # P pauses it half-way: the picture stands still, dimmed under "PAUSE", and P goes on; the record holds the
-# pause as the loss of focus it is to the game, and replays across it.
+# pause as the loss of focus it is to the game, and replays across it. The music turned down while it is
+# recorded changes nothing the record holds.
 set -u
 bin="$1"
 screen_picture="$2"
@@ -12,7 +13,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp "$data"/*.dat .
 printf "120 1" > zqt.sss
-export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home"
+export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$1"; cat "$work"/*.out 2>/dev/null; exit 1; }
 
 "$bin" --window --no-vsync >"$work/play.out" 2>&1 &
@@ -31,6 +32,7 @@ for i in $(seq 1 12); do
   xdotool keydown --window "$id" space Left; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Left; xdotool keydown --window "$id" Right; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Right space
+  [ $i -eq 8 ] && k F7 F7
   [ $i -eq 3 ] || continue
   white() { "$screen_picture" --count white | awk '{print $NF}'; }
   before=$(white)
@@ -61,6 +63,7 @@ echo "kept $(basename "$kept"): $(wc -c <"$kept") bytes, $(grep -c ' sum ' "$kep
 grep -q ' key down SPACE' "$kept" || fail "the record holds no key of the game"
 grep -q ' activate 0' "$kept" && grep -q ' activate 1' "$kept" || fail "the record holds no pause"
 grep -q ' key down P$' "$kept" && fail "the game saw the pause key"
+grep -qx 'music = 80' "$work/config/radire/settings" || fail "F7 twice did not turn the music down to 80"
 
 printf "9 9" > zqt.sss  # the player's file now: a replay must leave it alone
 "$bin" --headless --replay "$kept" >"$work/r1.out" 2>&1 || fail "the first headless replay failed"
