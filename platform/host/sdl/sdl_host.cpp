@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../../kernel/codepage.h"
 #include "../headless/headless.h"
 #include "../mixer.h"
 #include "text_language.h"
@@ -542,14 +543,15 @@ int SdlHost::MessageBox(const std::string& caption, const std::string& text, uns
   int count = 0;
   auto add = [&](int id, const char* label, Uint32 flags) { data[count++] = {flags, id, label}; };
   const Uint32 ret = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, esc = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+  // The sources' texts are CP932 at run time; SDL takes UTF-8.
   const bool en = platform::EnglishTexts();
-  const char* cancel = en ? "Cancel" : "キャンセル";
-  const char* yes = en ? "Yes" : "はい";
-  const char* no = en ? "No" : "いいえ";
+  const std::string cancel = platform::Cp932ToUtf8(en ? "Cancel" : "キャンセル");
+  const std::string yes = platform::Cp932ToUtf8(en ? "Yes" : "はい");
+  const std::string no = platform::Cp932ToUtf8(en ? "No" : "いいえ");
   switch (buttons) {
-    case 1: add(1, "OK", ret); add(2, cancel, esc); break;
-    case 3: add(6, yes, ret); add(7, no, 0); add(2, cancel, esc); break;
-    case 4: add(6, yes, ret); add(7, no, esc); break;
+    case 1: add(1, "OK", ret); add(2, cancel.c_str(), esc); break;
+    case 3: add(6, yes.c_str(), ret); add(7, no.c_str(), 0); add(2, cancel.c_str(), esc); break;
+    case 4: add(6, yes.c_str(), ret); add(7, no.c_str(), esc); break;
     default: add(1, "OK", ret | esc); break;
   }
   unsigned icon = style & 0xF0;
