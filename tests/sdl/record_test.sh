@@ -71,7 +71,23 @@ printf "9 9" > zqt.sss  # the player's file now: a replay must leave it alone
 cmp -s "$work/r1.out" "$work/r2.out" || fail "two headless replays differ"
 grep -q "zqt.sss \"$played\"" "$work/r1.out" || fail "the replay's zqt.sss is not \"$played\""
 cat "$work/r1.out"
-timeout 120 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 || fail "the replay in the window failed"
+# Watched in the window, and paused there for a while: the same end.
+timeout 120 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 &
+pid=$!
+id=""
+for i in $(seq 1 100); do
+  id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
+  [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
+  sleep 0.1
+done
+[ -n "$id" ] || { kill $pid; fail "no window for the replay"; }
+xdotool windowfocus --sync "$id" 2>/dev/null
+sleep 1; k p
+for j in $(seq 1 100); do [ "$(white)" -gt 3000 ] && break; sleep 0.1; done
+"$screen_picture" "$work/held1.png" >/dev/null; sleep 1; "$screen_picture" "$work/held2.png" >/dev/null
+cmp -s "$work/held1.png" "$work/held2.png" || { kill $pid; fail "the replay ran on under PAUSE"; }
+k p
+wait $pid || fail "the replay in the window failed"
 cmp -s "$work/r1.out" "$work/w.out" || fail "the window's replay differs from the headless one"
 [ "$(cat zqt.sss)" = "9 9" ] || fail "a replay wrote over the player's zqt.sss"
 
