@@ -5,13 +5,16 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 namespace {
 unsigned randomState = 1;
 // What the shared libraries draw (a sound server's file names, a synthesizer's dither): a generator of
 // their own, or a record could not say when they drew.
 std::atomic<unsigned> libraryRandomState{1};
+// Set while replaying a format 1 record: the calls the libraries make on this thread draw on the program's.
 bool librariesShare = false;
+std::thread::id sharingThread;
 bool seedPinned = false;
 unsigned pinnedSeed = 0;
 
@@ -29,7 +32,10 @@ void PinRandomSeed(unsigned seed) {
   randomState = seed;
 }
 
-void ShareRandomWithLibraries(bool share) { librariesShare = share; }
+void ShareRandomWithLibraries(bool share) {
+  librariesShare = share;
+  sharingThread = std::this_thread::get_id();
+}
 
 void DrawRandom(int count) {
   for (int i = 0; i < count; ++i) Next(&randomState);
@@ -43,11 +49,11 @@ extern "C" int __wrap_rand(void) { return Next(&randomState); }
 
 // The shared libraries' rand and srand, which the program's definitions stand in for.
 extern "C" void srand(unsigned seed) noexcept {
-  if (librariesShare) __wrap_srand(seed);
+  if (librariesShare && std::this_thread::get_id() == sharingThread) __wrap_srand(seed);
   else libraryRandomState = seed;
 }
 extern "C" int rand(void) noexcept {
-  if (librariesShare) return __wrap_rand();
+  if (librariesShare && std::this_thread::get_id() == sharingThread) return __wrap_rand();
   // Libraries may draw from any thread.
   unsigned state = libraryRandomState.load(), next;
   do next = state * 214013u + 2531011u;
