@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A game played in the real window (real time, uneven frames) is kept as a record without asking; replayed
 # headless twice and in the window, it gives the same checkpoints, the same end and the same "zqt.sss".
+# Then more games, keys at other moments, with and without an audio device: each replays headless.
 set -u
 bin="$1"
+screen_picture="$2"
 data="$(dirname "$bin")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -59,4 +61,86 @@ cmp -s "$kept" changed.rec && fail "nothing was changed"
 rc=$?
 [ $rc -ne 0 ] && grep -q "replay diverged at frame [0-9]" "$work/c.out" || fail "a changed event was not caught (exit $rc)"
 cat "$work/c.out"
+grep -q "the record holds \"" "$work/c.out" || fail "the divergence does not say what the record held"
 echo "window, headless twice: identical"
+
+# The title's lettering (yellow) or the ship's shots (green) on screen, and whether the picture changed since
+# the last look.
+count() { "$screen_picture" --count "$1" | awk '{print $NF + 0}'; }
+last=""
+changed() {
+  "$screen_picture" "$work/look.png" >/dev/null
+  local now
+  now=$(md5sum <"$work/look.png")
+  [ "$now" != "$last" ] && { last=$now; return 0; }
+  return 1
+}
+
+# One game: the audio driver ("none": whatever the machine has, which here is no device), when Return comes
+# ("reveal": at once, during the opening reveal; "select": Space N times on the title first; "title": on the
+# title), then the stage played for at least 32 presented frames, then Escape.
+play() {
+  local started=$SECONDS
+  local name="$1" audio="$2" when="$3" spaces="$4" i n
+  if [ "$audio" = none ]; then unset SDL_AUDIODRIVER; else export SDL_AUDIODRIVER="$audio"; fi
+  "$bin" --window --record "$work/$name.rec" >"$work/$name.out" 2>&1 &
+  pid=$!
+  # The window SDL shows first may be made anew for its renderer: the keys go to the one standing.
+  id=""
+  for i in $(seq 1 300); do
+    id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | tail -n 1)
+    [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || { kill $pid; fail "$name: no window"; }
+  k() { xdotool key --window "$id" "$@" 2>/dev/null; }
+  if [ "$when" = reveal ]; then
+    k Return
+  else
+    for i in $(seq 1 300); do [ "$(count yellow)" -gt 1000 ] && break; sleep 0.1; done
+    for i in $(seq 1 "$spaces"); do k space; done
+    k Return
+  fi
+  # The stage runs once the ship's shots fly. A Return that came while the reveal ran was not taken: again
+  # while the title stands.
+  xdotool keydown --window "$id" space 2>/dev/null
+  for i in $(seq 1 600); do
+    [ "$(count green)" -gt 0 ] && break
+    [ $((i % 10)) -eq 0 ] && [ "$(count yellow)" -gt 1000 ] && k Return
+    sleep 0.05
+  done
+  [ "$(count green)" -gt 0 ] || { kill $pid; fail "$name: the stage did not start, or the ship does not shoot"; }
+  # At least 32 frames of the stage, so that a checkpoint falls in it; the ship steered meanwhile.
+  n=0
+  for i in $(seq 1 2000); do
+    changed || continue
+    n=$((n + 1))
+    [ $n -ge 32 ] && break
+    case $((n % 16)) in
+      1) xdotool keydown --window "$id" Left ;;
+      6) xdotool keyup --window "$id" Left keydown --window "$id" Right ;;
+      11) xdotool keyup --window "$id" Right keydown --window "$id" Up ;;
+      15) xdotool keyup --window "$id" Up ;;
+    esac 2>/dev/null
+  done
+  [ $n -ge 32 ] || { kill $pid; fail "$name: the picture stood still"; }
+  xdotool keyup --window "$id" space Left Right Up 2>/dev/null
+  k Escape
+  for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill -0 $pid 2>/dev/null && { kill $pid; fail "$name: Escape did not end the game"; }
+  wait $pid || fail "$name: the game ended with $?"
+  "$bin" --headless --replay "$work/$name.rec" >"$work/$name.replay.out" 2>&1 ||
+    fail "$name ($audio, Return $when): $(cat "$work/$name.replay.out")"
+  echo "$name ($audio, Return $when, $spaces spaces, $((SECONDS - started)) s): $(head -n 1 "$work/$name.rec"), $(cat "$work/$name.replay.out")"
+}
+
+printf "120 3" > zqt.sss  # every stage can be chosen
+play g1 none reveal 0
+play g2 dummy reveal 0
+play g3 none select 1
+play g4 disk select 2
+play g5 none title 0
+play g6 dummy select 3
+play g7 none select 2
+play g8 disk title 0
+echo "eight games, with and without an audio device: each replayed"
