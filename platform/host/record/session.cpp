@@ -17,6 +17,7 @@
 #include "../headless/headless.h"
 #include "format.h"
 #include "record.h"
+#include "text_language.h"
 
 namespace host::record {
 
@@ -52,6 +53,7 @@ Header StartHeader(unsigned seed, uint32_t start) {
   h.seed = seed;
   h.startTick = start;
   h.hasHighScore = ReadSmallFile("zqt.sss", &h.highScore);
+  h.english = platform::EnglishTexts();
   h.files = FileChecksums(Here(), ProgramDirectory());
   return h;
 }
@@ -123,6 +125,7 @@ class Replaying : public Session {
   // `foreignDraws`: for a format 1 record, the numbers the libraries drew where the recorded run opened its
   // audio output.
   Replaying(Host* inner, std::unique_ptr<Record> record, bool watch, int foreignDraws) : record_(std::move(record)) {
+    platform::SetEnglishTexts(record_->header.english);  // the texts the game was played with
     ReplayingHost::Options o;
     o.paced = watch;
     o.diverged = [](int frame, const std::string& what) {
