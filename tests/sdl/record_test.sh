@@ -124,6 +124,9 @@ play() {
   local started=$SECONDS
   local name="$1" audio="$2" when="$3" spaces="$4" i n
   if [ "$audio" = none ]; then unset SDL_AUDIODRIVER; else export SDL_AUDIODRIVER="$audio"; fi
+  # A player's first game: the sound server's client, finding no runtime directory of its own under the
+  # settings, makes one (and draws random numbers for its name).
+  export XDG_CONFIG_HOME="$work/config-$name"
   "$bin" --window --record "$work/$name.rec" >"$work/$name.out" 2>&1 &
   pid=$!
   # The window SDL shows first may be made anew for its renderer: the keys go to the one standing.
@@ -170,6 +173,7 @@ play() {
   for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   kill -0 $pid 2>/dev/null && { kill $pid; fail "$name: Escape did not end the game"; }
   wait $pid || fail "$name: the game ended with $?"
+  for i in "$XDG_CONFIG_HOME"/pulse/*-runtime; do [ -L "$i" ] && rm -rf "$(readlink "$i")"; done
   "$bin" --headless --replay "$work/$name.rec" >"$work/$name.replay.out" 2>&1 ||
     fail "$name ($audio, Return $when): $(cat "$work/$name.replay.out")"
   echo "$name ($audio, Return $when, $spaces spaces, $((SECONDS - started)) s): $(head -n 1 "$work/$name.rec"), $(cat "$work/$name.replay.out")"
