@@ -157,8 +157,14 @@ play() {
   # 32 frames of the stage, so that a checkpoint falls in it, the ship steered meanwhile; fewer when the
   # ship is shot down early and the picture stands still.
   n=0
+  still=0
   for i in $(seq 1 200); do
-    changed || continue
+    if ! changed; then
+      still=$((still + 1))
+      [ $still -ge 10 ] && break
+      continue
+    fi
+    still=0
     n=$((n + 1))
     [ $n -ge 32 ] && break
     case $((n % 16)) in
