@@ -193,9 +193,9 @@ bool EnterScratch(const Record& record) {
 }
 
 // How many numbers the libraries drew where a format 1 record's run opened its audio output: the sound
-// server's client draws 12 for each name it tries for its runtime directory, and none is drawn when a
-// device opens at once. Each count is tried in a replay of its own, forked without a display; the first that
-// plays to the end is the one. When none does, the replay diverged where the furthest of them did.
+// server's client draws 12 for the name of each runtime directory it makes, none when it finds one. Each
+// count is tried in a replay of its own, forked without a display; the first that plays to the end is the
+// one. When none does, the replay diverged where the furthest of them did.
 int ForeignDraws(const std::string& path, std::unique_ptr<Record>* record, std::unique_ptr<Session>* trial) {
   static const int kCounts[] = {12, 0, 24, 36, 48};
   std::string furthest;
