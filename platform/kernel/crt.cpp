@@ -21,10 +21,13 @@ void PinRandomSeed(unsigned seed) {
 
 }  // namespace platform
 
-// These replace the C library's own generator for the whole program.
-extern "C" void srand(unsigned seed) noexcept { randomState = seedPinned ? pinnedSeed : seed; }
+// The program's rand and srand (linked with --wrap): the Windows C runtime's generator. Shared libraries keep
+// the C library's own, as a DLL's calls would not reach the program's runtime: FluidSynth draws 96,000 numbers
+// when it creates a synthesizer, which would otherwise take them from the game's sequence, so that whether
+// music plays (and where) changed the game.
+extern "C" void __wrap_srand(unsigned seed) { randomState = seedPinned ? pinnedSeed : seed; }
 
-extern "C" int rand(void) noexcept {
+extern "C" int __wrap_rand(void) {
   randomState = randomState * 214013u + 2531011u;
   return int((randomState >> 16) & 0x7FFF);
 }
