@@ -42,6 +42,11 @@ EM_JS(int, FsSetNum, (int settings, const char* name, double value), {
   return r;
 });
 
+EM_JS(void, FsSetGain, (int synth, double gain), {
+  const F = globalThis.radireFluidSynth;
+  if (F) F._fluid_synth_set_gain(synth, gain);
+});
+
 // The file named `path` in this program's file system, read into the other module's as the same path.
 EM_JS(int, FsShareFile, (const char* path), {
   const F = globalThis.radireFluidSynth;
@@ -130,6 +135,8 @@ int fluid_synth_write_float(fluid_synth_t* synth, int len, void* lout, int loff,
   if (lincr != 1 || rincr != 1) return FLUID_FAILED;
   return FsWriteFloat(Handle(synth), len, static_cast<float*>(lout) + loff, static_cast<float*>(rout) + roff);
 }
+
+void fluid_synth_set_gain(fluid_synth_t* synth, float gain) { FsSetGain(Handle(synth), gain); }
 
 int fluid_synth_all_notes_off(fluid_synth_t* synth, int chan) {
   return FsCall("fluid_synth_all_notes_off", Handle(synth), chan, 0);

@@ -26,6 +26,7 @@ void delete_fluid_synth(fluid_synth_t* synth);
 int fluid_synth_sfload(fluid_synth_t* synth, const char* filename, int reset_presets);
 int fluid_synth_write_float(fluid_synth_t* synth, int len, void* lout, int loff, int lincr, void* rout, int roff,
                             int rincr);
+void fluid_synth_set_gain(fluid_synth_t* synth, float gain);
 int fluid_synth_all_notes_off(fluid_synth_t* synth, int chan);
 int fluid_synth_all_sounds_off(fluid_synth_t* synth, int chan);
 fluid_player_t* new_fluid_player(fluid_synth_t* synth);
