@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 namespace host {
 
@@ -74,6 +75,7 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
     if (!warning.empty()) std::fprintf(stderr, "radire: %s\n", warning.c_str());
   }
   if (options_.smooth >= 0) settings_.smooth = options_.smooth;
+  if (!options_.logFile.empty()) std::ofstream(options_.logFile, std::ios::trunc);
   // Pads already connected are announced only by events the message loop has not taken yet, and the
   // joystick set-up comes before it: open them now.
   RefreshPads();
@@ -113,10 +115,10 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
         case SDL_WINDOWEVENT_FOCUS_GAINED: *out = Event{EventType::Activate, 1}; return true;
         case SDL_WINDOWEVENT_FOCUS_LOST: *out = Event{EventType::Activate, 0}; return true;
         case SDL_WINDOWEVENT_MOVED:
-          *out = Event{EventType::Moved};
-          out->x = e.window.data1;
-          out->y = e.window.data2;
-          return true;
+          // The program's primary surface is its own picture, not the desktop: were the window's place on
+          // the desktop its client origin, the game would blit off the surface and show nothing (as under
+          // any window manager, which places the window).
+          return false;
         case SDL_WINDOWEVENT_CLOSE: *out = Event{EventType::Close}; return true;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SHOWN:
@@ -227,6 +229,11 @@ void SdlHost::SaveSettings() {
 }
 
 bool SdlHost::PollEvent(Event* event) {
+  if (frameLimitReached_) {
+    frameLimitReached_ = false;
+    *event = Event{EventType::Close};
+    return true;
+  }
   SDL_Event e;
   while (SDL_PollEvent(&e))
     if (Translate(e, event)) return true;
@@ -234,6 +241,7 @@ bool SdlHost::PollEvent(Event* event) {
 }
 
 bool SdlHost::WaitEvent() {
+  if (frameLimitReached_) return true;
   SDL_Event e;
   if (!SDL_WaitEvent(&e)) return false;
   SDL_PushEvent(&e);  // PollEvent takes it
@@ -241,6 +249,7 @@ bool SdlHost::WaitEvent() {
 }
 
 int SdlHost::WaitEventFor(int ms) {
+  if (frameLimitReached_) return 1;
   SDL_Event e;
   if (!SDL_WaitEventTimeout(&e, ms)) return 0;
   SDL_PushEvent(&e);  // PollEvent takes it
@@ -311,6 +320,10 @@ int SdlHost::DesktopHeight() {
 
 void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) {
   pumped_ = false;
+  if (++presentations_ == options_.frames) {
+    Log("frame limit reached");
+    frameLimitReached_ = true;
+  }
   if (!renderer_) return;
   if (!texture_ || textureW_ != width || textureH_ != height || texture555_ != is555) {
     if (texture_) SDL_DestroyTexture(texture_);
@@ -366,6 +379,11 @@ void SdlHost::WaitForSync(bool presented) {
   }
   if (now < nextSync_) SDL_Delay(uint32_t((nextSync_ - now) * 1000 / second));
   nextSync_ += period;
+}
+
+void SdlHost::Log(const std::string& line) {
+  if (options_.logFile.empty()) return;
+  std::ofstream(options_.logFile, std::ios::app) << presentations_ << " " << line << "\n";
 }
 
 void SdlHost::ShowCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }
