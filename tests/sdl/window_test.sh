@@ -17,18 +17,27 @@ run_case() {  # $1: what to do with the window (escape | close | frames)
   "$bin" --window --no-vsync --frames $frames --log "$work/log.txt" >"$work/out.txt" 2>&1 &
   local pid=$! id="" geometry=""
   # SDL may replace its first X window when the renderer starts: the window is looked for once the game
-  # has presented a frame (the log's lines start with the number of frames presented).
+  # has presented a frame (the log's lines start with the number of frames presented), and looked for
+  # again while what is done to it finds it gone.
   until grep -q '^[1-9]' "$work/log.txt" 2>/dev/null; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
-  [ -n "$id" ] && geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | grep Geometry | awk '{print $2}')
+  find_window() {
+    id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
+    geometry=""
+    [ -n "$id" ] && geometry=$(xdotool getwindowgeometry "$id" 2>/dev/null | grep Geometry | awk '{print $2}')
+    [ -n "$geometry" ]
+  }
   if [ "$1" != frames ]; then
+    until find_window; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
     if [ -z "$geometry" ]; then echo "no window titled Radire"; cat "$work/out.txt"; kill $pid; return 1; fi
     if [ "$geometry" != "640x480" ]; then echo "window is $geometry, not 640x480"; kill $pid; return 1; fi
   fi
-  case "$1" in
-    escape) xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key --window "$id" Escape ;;
-    close) "$close_window" "$id" ;;
-  esac
+  act() {
+    case "$1" in
+      escape) xdotool windowfocus --sync "$id" && xdotool key --window "$id" Escape ;;
+      close) "$close_window" "$id" ;;
+    esac
+  }
+  until act "$1" 2>/dev/null; do kill -0 $pid 2>/dev/null || break; sleep 0.1; find_window; done
   # Ended by what the case did, or by its frames (the log says which).
   wait $pid
   local rc=$?
