@@ -11,8 +11,8 @@ namespace {
 HWND StartFailed(const char* function) {
   std::fprintf(stderr, "%s failed: the window cannot be made\n", function);
   char text[128];
-  std::snprintf(text, sizeof text, "%s : ウィンドウを作成できません", function);
-  MessageBoxA(nullptr, text, "エラー発生", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+  std::snprintf(text, sizeof text, oxSystem::Text("%s : ウィンドウを作成できません"), function);
+  MessageBoxA(nullptr, text, oxSystem::Text("エラー発生"), MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
   return nullptr;
 }
 

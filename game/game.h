@@ -153,6 +153,8 @@ void RunStaffRollFrame();
 
 // hud.cpp
 int ShownBestScore();
+// The game's text for `japanese`: itself, or its English when the player chose English.
+const char* GameText(const char* japanese);
 void DrawScoreLine();
 void DrawOptionsLine();
 void DrawStageTitle(int stageNumber);

@@ -4,18 +4,18 @@
 // The best score including the game in progress; the saved best itself changes only through the file.
 int ShownBestScore() { return game.score > game.highScore ? game.score : game.highScore; }
 
-void DrawScoreLine() { oxDraw::Printf(0, 470, "点数  %d  ハイスコア  %d", game.score, ShownBestScore()); }
+void DrawScoreLine() { oxDraw::Printf(0, 470, GameText("点数  %d  ハイスコア  %d"), game.score, ShownBestScore()); }
 
-void DrawOptionsLine() { oxDraw::Printf(520, 470, "残りオプション  %d", ship.options); }
+void DrawOptionsLine() { oxDraw::Printf(520, 470, GameText("残りオプション  %d"), ship.options); }
 
 void DrawStageTitle(int stageNumber) {
   oxDraw::SetFont(1, 50, 0, 0, 0, 0);
   oxDraw::SetTextColor(0x00FFFF, 0, 1);
   if (stageNumber == 2) {
-    oxDraw::TextOut(170, 215, "第二ステージ");
+    oxDraw::TextOut(170, 215, GameText("第二ステージ"));
   } else {
-    oxDraw::TextOut(170, 185, "第三ステージ");
-    oxDraw::TextOut(170, 245, "  回転地獄");
+    oxDraw::TextOut(170, 185, GameText("第三ステージ"));
+    oxDraw::TextOut(170, 245, GameText("  回転地獄"));
   }
   oxDraw::EndText();
 }

@@ -68,7 +68,7 @@ void RunResultFrame() {
   oxDraw::ClearScreen();
   oxDraw::DrawObject(0, 40, pictures.end, 0, 0, 640, 200);
   oxDraw::ShowFps();
-  oxDraw::Printf(200, 350, "あなたの点数は%dでした。", game.score);
+  oxDraw::Printf(200, 350, GameText("あなたの点数は%dでした。"), game.score);
   oxDraw::Flip();
 
   oxSystem::PollKey(VK_RETURN, &game.enterKey);

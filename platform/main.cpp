@@ -17,6 +17,7 @@
 #include "host/sdl/sdl_host.h"
 #include "kernel/crt.h"
 #include "kernel/module.h"
+#include "text_language.h"
 #include "windows.h"
 
 namespace {
@@ -42,6 +43,7 @@ const char kUsage[] =
     "  --answer ok|yes|no|cancel  how the headless host answers message boxes\n"
     "  --record FILE          write everything that enters the program to FILE\n"
     "  --replay FILE          play a record back (best, last: the kept games); Tab held runs fast\n"
+    "  --lang ja|en           the game's texts in Japanese or English, whatever the settings say\n"
     "  --version\n"
     "  --help\n";
 
@@ -85,8 +87,11 @@ void EnterDataDirectory() {
   std::string programDir(exe);
   programDir.erase(programDir.rfind('/') + 1);
   if (access((programDir + kDataFiles[0]).c_str(), F_OK) != 0) {
-    // Installed, the files lie in PREFIX/share/radire: the program looks for them there as if beside it.
+    // Installed, the files lie in PREFIX/share/radire (or, as Debian lays games out, the program in
+    // PREFIX/games and its files in PREFIX/share/games/radire): the program looks for them there as if
+    // beside it.
     std::string installed = programDir + "../share/radire/";
+    if (access((installed + kDataFiles[0]).c_str(), F_OK) != 0) installed = programDir + "../share/games/radire/";
     if (access((installed + kDataFiles[0]).c_str(), F_OK) != 0) return;  // nothing to play with
     programDir = installed;
     platform::SetProgramPath(installed + "radire");
@@ -125,6 +130,7 @@ int main(int argc, char** argv) {
   std::string commandLine;
   bool seedGiven = false;
   unsigned seed = 0;
+  int english = -1;  // -1: as the settings say
   for (int i = 1; i < argc; ++i) {
     std::string sw = argv[i];
     auto value = [&]() -> const char* {
@@ -193,6 +199,10 @@ int main(int argc, char** argv) {
       ho.accelerator = true;
     } else if (sw == "--lose-surfaces") {
       ho.loseSurfacesAt = Number(sw, value(), 1, 100000000);
+    } else if (sw == "--lang") {
+      std::string v = value();
+      if (v != "ja" && v != "en") Usage("--lang takes ja or en, not \"" + v + "\"");
+      english = v == "en";
     } else if (sw == "--answer") {
       std::string v = value();
       if (v != "ok" && v != "yes" && v != "no" && v != "cancel") Usage("--answer takes ok, yes, no or cancel");
@@ -228,10 +238,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "radire: %s\n", h->StartError().c_str());
       return 1;
     }
+    if (english < 0) english = h->EnglishTexts();
     chosen = std::move(h);
   }
   if (!recordFile.empty() && !replayFile.empty()) Usage("--record and --replay exclude each other");
   if (!replayFile.empty() && !script.empty()) Usage("--replay takes its input from the record, not --input");
+  platform::SetEnglishTexts(english == 1);
   EnterDataDirectory();
   // Every game played in the window is kept.
   std::unique_ptr<host::record::Session> session;

@@ -262,7 +262,7 @@ int CheckColorDepth(const char* settingFile) {
       "画面が%s色以下に設定されています。\n"
       "正しく動作させるには、%s色以上に設定するか、"
       "フルスクリーンで実行させて下さい。",
-      kNames[n - 1], kNames[n]);
+      oxSystem::Text(kNames[n - 1]), oxSystem::Text(kNames[n]));
   const char* file = settingFile ? settingFile : "";
   const char* question = nullptr;
   if (file[0] == '\0')
@@ -271,7 +271,7 @@ int CheckColorDepth(const char* settingFile) {
     question = "フルスクリーンに切り換えますか？";
   else
     question = "フルスクリーンに設定し直しますか？";
-  if (question && oxSystem::YesNoMessage("%s", question)) {
+  if (question && oxSystem::YesNoMessage("%s", oxSystem::Text(question))) {
     if (std::strcmp(file, "*") != 0) oxSystem::WriteValue(file, 1);
     libraryState.fullScreen = 1;
     return 1;

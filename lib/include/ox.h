@@ -111,6 +111,16 @@ DWORD GetFreeMemory();
 void GetDate(int* year, int* month, int* day, char* weekday);
 void GetTime(int* hour, int* minute, int* second);
 char* GetCommandLine();
+// The texts are Japanese; a player who chose English reads them from tables of pairs, looked up by the
+// Japanese text (which comes back when the table lacks it).
+struct TextPair {
+  const char* japanese;
+  const char* english;
+};
+bool EnglishTexts();
+const char* Localize(const char* japanese, const TextPair* table, size_t count);
+// The library's own texts.
+const char* Text(const char* japanese);
 BOOL SetMousePos(int x, int y);
 BOOL ClipCursorRect(int left, int top, int right, int bottom);
 BOOL ClipCursorToWindow();

@@ -34,10 +34,10 @@ int ShowBox(const char* text, const char* caption, UINT style) {
 
 int ErrorMessage(const char* function, const char* message, DWORD) {
   char text[256];
-  std::snprintf(text, sizeof text, "%s : %s", function, message);
+  std::snprintf(text, sizeof text, "%s : %s", function, Text(message));
   oxDraw::ShowGdiSurface();
   Beep();
-  ShowBox(text, "エラー発生", kReportStyle);
+  ShowBox(text, Text("エラー発生"), kReportStyle);
   return 0;
 }
 
@@ -45,20 +45,22 @@ int Message(const char* format, ...) {
   char text[256];
   va_list args;
   va_start(args, format);
+  format = Text(format);
   FormatWithBreak(text, format, args);
   va_end(args);
   oxDraw::ShowGdiSurface();
-  return ShowBox(text, "メッセージ", kReportStyle);
+  return ShowBox(text, Text("メッセージ"), kReportStyle);
 }
 
 int YesNoMessage(const char* format, ...) {
   char text[256];
   va_list args;
   va_start(args, format);
+  format = Text(format);
   FormatWithBreak(text, format, args);
   va_end(args);
   oxDraw::ShowGdiSurface();
-  return ShowBox(text, "メッセージ", kQuestionStyle) == IDYES ? 1 : 0;
+  return ShowBox(text, Text("メッセージ"), kQuestionStyle) == IDYES ? 1 : 0;
 }
 
 int Beep() { return MessageBeep(0xFFFFFFFF); }

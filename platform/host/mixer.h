@@ -50,4 +50,7 @@ class Mixer {
   uint32_t lastService_ = 0;
 };
 
+// The music's volume in percent of the synthesizer's own level (100); the wave sounds keep theirs.
+void SetMusicVolume(int percent);
+
 }  // namespace platform

@@ -264,3 +264,14 @@ BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
 }
 
 }  // extern "C"
+
+namespace platform {
+
+namespace {
+bool englishTexts = false;
+}
+
+bool EnglishTexts() { return englishTexts; }
+void SetEnglishTexts(bool english) { englishTexts = english; }
+
+}  // namespace platform

@@ -23,6 +23,10 @@
 
 namespace {
 
+// The synthesizer's gain at full volume.
+constexpr float kFullGain = 0.5f;
+std::atomic<int> musicVolume{100};
+
 const char* const kSoundfonts[] = {
     "/usr/share/sounds/sf2/TimGM6mb.sf2",
     "/usr/share/sounds/sf2/FluidR3_GM.sf2",
@@ -69,12 +73,18 @@ class Synth : public platform::MixerSource {
       if (d->mode == Mode::Playing && d->player) any = true;
     if (any) tail_ = kTailFrames;
     if (tail_ <= 0) return;
+    // Set here, under the mixer's lock, as the synthesizer is not shared between threads.
+    if (int volume = musicVolume.load(); volume != volume_) {
+      volume_ = volume;
+      fluid_synth_set_gain(synth_, kFullGain * float(volume) / 100.0f);
+    }
     tail_ -= frames;
     static float left[512], right[512];
     for (int done = 0; done < frames;) {
       int n = std::min(frames - done, 512);
       fluid_synth_write_float(synth_, n, left, 0, 1, right, 0, 1);
-      for (int i = 0; i < n; ++i) {
+      // Muted, the song still runs on (its end is timed by what is rendered); the reverb's tail is not heard.
+      for (int i = 0; i < n && volume_ > 0; ++i) {
         mix[(done + i) * 2] += int32_t(std::clamp(left[i], -1.0f, 1.0f) * 32767.0f);
         mix[(done + i) * 2 + 1] += int32_t(std::clamp(right[i], -1.0f, 1.0f) * 32767.0f);
       }
@@ -122,7 +132,7 @@ class Synth : public platform::MixerSource {
     Synth* s = new Synth;
     s->settings_ = new_fluid_settings();
     fluid_settings_setnum(s->settings_, "synth.sample-rate", double(mixer.Rate()));
-    fluid_settings_setnum(s->settings_, "synth.gain", 0.5);
+    fluid_settings_setnum(s->settings_, "synth.gain", kFullGain);
     fluid_settings_setstr(s->settings_, "player.timing-source", "sample");
     fluid_settings_setint(s->settings_, "synth.threadsafe-api", 0);
     s->synth_ = new_fluid_synth(s->settings_);
@@ -142,6 +152,7 @@ class Synth : public platform::MixerSource {
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
   int tail_ = 0;
+  int volume_ = 100;
 };
 
 UINT nextId = 1;
@@ -392,6 +403,12 @@ MCIERROR Command(const char* command, LPSTR out, UINT length, HWND callback) {
 }
 
 }  // namespace
+
+namespace platform {
+
+void SetMusicVolume(int percent) { musicVolume = std::clamp(percent, 0, 100); }
+
+}  // namespace platform
 
 extern "C" MCIERROR WINAPI mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {
   if (returnString && returnLength) returnString[0] = '\0';

@@ -10,6 +10,7 @@
 
 namespace {
 
+using testing_support::ReadFile;
 using testing_support::RunProgram;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -95,6 +96,37 @@ TEST(Program, FailTakesEveryPlatformNameAndAFailedStartSaysSo) {
     EXPECT_EQ(r.exitCode, 2) << bad;
     EXPECT_NE(r.output.find("--fail"), std::string::npos) << r.output;
   }
+}
+
+// --lang en: the result sentence and the library's error reports in English; Japanese, byte for byte, without it.
+TEST(Program, LangChoosesEnglishTextsAndJapaneseStaysTheDefault) {
+  TempDir dir;
+  // Stage 1 lost at once (the contact game): the result screen from frame 182.
+  WriteFile("in.txt", "40 key down RETURN\n43 key up RETURN\n60 key down LEFT\n83 key up LEFT\n");
+  for (const char* lang : {"", "--lang ja", "--lang en"}) {
+    auto r = RunProgram(std::string("--headless --seed 1 --frames 200 --input in.txt --shot 195:result") +
+                        (lang[0] ? lang + 7 : "") + ".png " + lang);
+    ASSERT_EQ(r.exitCode, 0) << lang << r.output;
+  }
+  EXPECT_EQ(ReadFile("result.png"), ReadFile("resultja.png"));
+  EXPECT_NE(ReadFile("result.png"), ReadFile("resulten.png"));
+  // A record keeps the language it was played in, and replays in it.
+  auto played = RunProgram("--headless --seed 1 --frames 200 --input in.txt --lang en --record en.rec");
+  ASSERT_EQ(played.exitCode, 0) << played.output;
+  EXPECT_NE(ReadFile("en.rec").find("\nlanguage en\n"), std::string::npos);
+  auto replayed = RunProgram("--headless --replay en.rec --shot 195:replayed.png");
+  EXPECT_NE(replayed.output.find("replay matched"), std::string::npos) << replayed.output;
+  EXPECT_EQ(ReadFile("replayed.png"), ReadFile("resulten.png"));
+
+  auto ja = RunProgram("--headless --frames 3 --fail DirectDrawCreate");
+  auto en = RunProgram("--headless --frames 3 --fail DirectDrawCreate --lang en");
+  EXPECT_EQ(Count(ja.log, "caption=\"" + testing_support::Utf8("エラー発生") + "\" text=\"oxDraw::Screen : " +
+                              testing_support::Utf8("DirectDrawが使用できません") + "\""),
+            1);
+  EXPECT_EQ(Count(en.log, "caption=\"Error\" text=\"oxDraw::Screen : DirectDraw cannot be used\""), 1);
+  auto bad = RunProgram("--headless --frames 3 --lang fr");
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.output.find("--lang takes ja or en"), std::string::npos) << bad.output;
 }
 
 TEST(Program, WhatIsNoRegularFileReadsAsUnreadableAtOnce) {

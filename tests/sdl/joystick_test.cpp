@@ -28,7 +28,7 @@ class SdlJoystickTest : public ::testing::Test {
   }
 
   // Attaches a virtual pad and returns our handle to drive it.
-  SDL_Joystick* Attach(bool controller) {
+  SDL_Joystick* Attach(bool controller, int plainButtons = 6) {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     if (controller) {
@@ -41,7 +41,7 @@ class SdlJoystickTest : public ::testing::Test {
     } else {
       desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;
       desc.naxes = 2;
-      desc.nbuttons = 6;
+      desc.nbuttons = plainButtons;
       desc.nhats = 1;
       desc.name = "virtual stick";
     }
@@ -114,6 +114,35 @@ TEST_F(SdlJoystickTest, ControllerReadsStickDpadAndButtonsInOrder) {
     EXPECT_EQ(r.buttons, c.bit) << SDL_GameControllerGetStringForButton(c.button);
     EXPECT_EQ(r.x, 32767u);
     SDL_JoystickSetVirtualButton(pad, c.button, 0);
+  }
+}
+
+// Start (button 8) pauses as a loss of focus would, and goes on again; a plain joystick's eighth button is its Start.
+TEST_F(SdlJoystickTest, StartPausesAndGoesOn) {
+  for (bool controller : {true, false}) {
+    SCOPED_TRACE(controller ? "game controller" : "plain joystick");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();  // the first host quit SDL
+    SDL_Joystick* pad = Attach(controller, 8);
+    StartHost();
+    const int start = controller ? SDL_CONTROLLER_BUTTON_START : 7;
+    auto activations = [&] {
+      std::string seen;
+      host::Event e;
+      while (host_->PollEvent(&e))
+        if (e.type == host::EventType::Activate) seen += std::to_string(e.code);
+      return seen;
+    };
+    EXPECT_EQ(activations(), "");
+    for (const char* want : {"0", "1"}) {
+      SDL_JoystickSetVirtualButton(pad, start, 1);
+      EXPECT_EQ(activations(), want);
+      SDL_JoystickSetVirtualButton(pad, start, 0);
+      EXPECT_EQ(activations(), "");
+    }
+    SDL_JoystickSetVirtualButton(pad, controller ? SDL_CONTROLLER_BUTTON_BACK : 6, 1);
+    EXPECT_EQ(activations(), "") << "only Start pauses";
+    Detach(pad);
+    host_.reset();
   }
 }
 

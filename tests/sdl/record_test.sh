@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # A game played in the real window (real time, uneven frames) is kept as a record without asking; replayed
 # headless twice and in the window, it gives the same checkpoints, the same end and the same "zqt.sss".
+# P pauses it half-way: the picture stands still, dimmed under "PAUSE", and P goes on; the record holds the
+# pause as the loss of focus it is to the game, and replays across it. The music turned down while it is
+# recorded changes nothing the record holds.
 set -u
 bin="$1"
+screen_picture="$2"
 data="$(dirname "$bin")"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp "$data"/*.dat .
 printf "120 1" > zqt.sss
-export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home"
+export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$1"; cat "$work"/*.out 2>/dev/null; exit 1; }
 
 "$bin" --window --no-vsync >"$work/play.out" 2>&1 &
@@ -28,6 +32,25 @@ for i in $(seq 1 12); do
   xdotool keydown --window "$id" space Left; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Left; xdotool keydown --window "$id" Right; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Right space
+  [ $i -eq 8 ] && k F7 F7
+  [ $i -eq 3 ] || continue
+  white() { "$screen_picture" --count white | awk '{print $NF}'; }
+  before=$(white)
+  k p
+  for j in $(seq 1 100); do [ "$(white)" -gt $((before + 1000)) ] && break; sleep 0.1; done
+  paused=$(white)
+  [ "$paused" -gt $((before + 1000)) ] || { kill $pid; fail "no PAUSE over the picture ($before white pixels, then $paused)"; }
+  "$screen_picture" "$work/paused1.png" >/dev/null; sleep 1.5; "$screen_picture" "$work/paused2.png" >/dev/null
+  cmp -s "$work/paused1.png" "$work/paused2.png" || { kill $pid; fail "the picture moved while paused"; }
+  k p
+  for j in $(seq 1 100); do [ "$(white)" -lt $((paused - 1000)) ] && break; sleep 0.1; done
+  "$screen_picture" "$work/going1.png" >/dev/null
+  for j in $(seq 1 50); do
+    sleep 0.1; "$screen_picture" "$work/going2.png" >/dev/null
+    cmp -s "$work/going1.png" "$work/going2.png" || break
+  done
+  cmp -s "$work/going1.png" "$work/going2.png" && { kill $pid; fail "the game did not go on after P"; }
+  echo "paused: $before white pixels, $paused under PAUSE; still for 1.5 s; going on after P"
 done
 sleep 0.5; k Escape
 for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
@@ -38,6 +61,9 @@ kept=$(ls "$XDG_DATA_HOME"/radire/replays/*.rec 2>/dev/null | head -n 1)
 played=$(cat zqt.sss)
 echo "kept $(basename "$kept"): $(wc -c <"$kept") bytes, $(grep -c ' sum ' "$kept") checkpoints; zqt.sss \"$played\""
 grep -q ' key down SPACE' "$kept" || fail "the record holds no key of the game"
+grep -q ' activate 0' "$kept" && grep -q ' activate 1' "$kept" || fail "the record holds no pause"
+grep -q ' key down P$' "$kept" && fail "the game saw the pause key"
+grep -qx 'music = 80' "$work/config/radire/settings" || fail "F7 twice did not turn the music down to 80"
 
 printf "9 9" > zqt.sss  # the player's file now: a replay must leave it alone
 "$bin" --headless --replay "$kept" >"$work/r1.out" 2>&1 || fail "the first headless replay failed"
@@ -45,7 +71,23 @@ printf "9 9" > zqt.sss  # the player's file now: a replay must leave it alone
 cmp -s "$work/r1.out" "$work/r2.out" || fail "two headless replays differ"
 grep -q "zqt.sss \"$played\"" "$work/r1.out" || fail "the replay's zqt.sss is not \"$played\""
 cat "$work/r1.out"
-timeout 120 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 || fail "the replay in the window failed"
+# Watched in the window, and paused there for a while: the same end.
+timeout 120 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 &
+pid=$!
+id=""
+for i in $(seq 1 100); do
+  id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
+  [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
+  sleep 0.1
+done
+[ -n "$id" ] || { kill $pid; fail "no window for the replay"; }
+xdotool windowfocus --sync "$id" 2>/dev/null
+sleep 1; k p
+for j in $(seq 1 100); do [ "$(white)" -gt 3000 ] && break; sleep 0.1; done
+"$screen_picture" "$work/held1.png" >/dev/null; sleep 1; "$screen_picture" "$work/held2.png" >/dev/null
+cmp -s "$work/held1.png" "$work/held2.png" || { kill $pid; fail "the replay ran on under PAUSE"; }
+k p
+wait $pid || fail "the replay in the window failed"
 cmp -s "$work/r1.out" "$work/w.out" || fail "the window's replay differs from the headless one"
 [ "$(cat zqt.sss)" = "9 9" ] || fail "a replay wrote over the player's zqt.sss"
 

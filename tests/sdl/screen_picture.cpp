@@ -1,10 +1,14 @@
 // Reads the whole X screen as a user's screenshot would and says where the picture is on it: the box that
 // holds every pixel that is not black, and the largest whole factor by which every block of that box is
 // one colour (2 for a 640 x 480 picture shown sharp at twice its size). With a file name it also saves
-// the screen as PNG, to look at. --count yellow|green counts the pixels of the title's lettering or of
-// the ship's shot.
+// the screen as PNG, to look at. --count yellow|green|white counts the pixels of the title's lettering, of
+// the ship's shot or of the host's own white words; --crop X Y W H FILE.png saves only that part;
+// --compare X Y FILE.png [ROWS] says whether the screen from X, Y on shows the 16-bit frame the PNG file holds,
+// or its top ROWS rows (the display and the file may widen 5 and 6 bits to 8 differently: only those bits
+// are compared).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -36,13 +40,53 @@ int main(int argc, char** argv) {
   XDestroyImage(image);
   XCloseDisplay(display);
 
+  if (argc > 4 && std::string(argv[1]) == "--compare") {
+    const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<uint8_t> rgb;
+    if (png_image_begin_read_from_file(&image, argv[4])) {
+      image.format = PNG_FORMAT_RGB;
+      rgb.resize(PNG_IMAGE_SIZE(image));
+      if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
+    }
+    const int fw = int(image.width), fh = argc > 5 ? std::min(std::atoi(argv[5]), int(image.height)) : int(image.height);
+    if (rgb.empty() || x0 < 0 || y0 < 0 || x0 + fw > w || y0 + fh > h) {
+      std::fprintf(stderr, "screen_picture: cannot read %s, or it does not fit the screen there\n", argv[4]);
+      return 1;
+    }
+    auto bits565 = [](int r, int g, int b) { return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3); };
+    long differ = 0;
+    for (int y = 0; y < fh; ++y)
+      for (int x = 0; x < fw; ++x) {
+        const uint8_t* f = &rgb[(size_t(y) * fw + x) * 3];
+        uint32_t p = pixels[size_t(y0 + y) * w + x0 + x];
+        differ += bits565(f[0], f[1], f[2]) != bits565(p >> 16, (p >> 8) & 0xFF, p & 0xFF);
+      }
+    std::printf("differ %ld\n", differ);
+    return differ ? 1 : 0;
+  }
+  if (argc > 6 && std::string(argv[1]) == "--crop") {
+    const int x0 = std::atoi(argv[2]), y0 = std::atoi(argv[3]), cw = std::atoi(argv[4]), ch = std::atoi(argv[5]);
+    if (x0 < 0 || y0 < 0 || cw <= 0 || ch <= 0 || x0 + cw > w || y0 + ch > h) {
+      std::fprintf(stderr, "screen_picture: the part lies outside the %dx%d screen\n", w, h);
+      return 1;
+    }
+    std::vector<uint8_t> rgb;
+    for (int y = y0; y < y0 + ch; ++y)
+      for (int x = x0; x < x0 + cw; ++x)
+        for (int shift : {16, 8, 0}) rgb.push_back(uint8_t(pixels[size_t(y) * w + x] >> shift));
+    return host::WritePng(argv[6], rgb, cw, ch) ? 0 : 1;
+  }
   if (argc > 2 && std::string(argv[1]) == "--count") {
-    // The title's yellow lettering, or the ship's green shot.
-    const bool yellow = std::string(argv[2]) == "yellow";
+    // The title's yellow lettering, the ship's green shot, or white words.
+    const std::string what = argv[2];
     long n = 0;
     for (uint32_t p : pixels) {
       int r = p >> 16, g = (p >> 8) & 0xFF, b = p & 0xFF;
-      n += yellow ? r >= 200 && g >= 200 && b < 80 : g >= 150 && g > r + 30 && g > b + 60;
+      n += what == "yellow"  ? r >= 200 && g >= 200 && b < 80
+           : what == "white" ? r >= 230 && g >= 230 && b >= 230
+                             : g >= 150 && g > r + 30 && g > b + 60;
     }
     std::printf("%s %ld\n", argv[2], n);
     return 0;

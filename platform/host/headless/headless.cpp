@@ -125,27 +125,8 @@ void HeadlessHost::PixelsChanging(const void* begin, const void* end) {
 const std::vector<uint8_t>& HeadlessHost::LastFrame() const {
   if (!lastFrameStale_) return lastFrame_;
   lastFrameStale_ = false;
-  lastFrame_.resize(size_t(frameWidth_) * frameHeight_ * 3);
-  uint8_t* out = lastFrame_.data();
-  for (int y = 0; y < frameHeight_; ++y) {
-    const uint16_t* row = shown_ ? reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(shown_) +
-                                                                      ptrdiff_t(y) * shownPitch_)
-                                 : &frame_[size_t(y) * frameWidth_];
-    for (int x = 0; x < frameWidth_; ++x) {
-      const unsigned p = row[x];
-      unsigned r, g, b;
-      if (frameIs555_) {
-        r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-        g = (g << 3) | (g >> 2);
-      } else {
-        r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-        g = (g << 2) | (g >> 4);
-      }
-      *out++ = uint8_t((r << 3) | (r >> 2));
-      *out++ = uint8_t(g);
-      *out++ = uint8_t((b << 3) | (b >> 2));
-    }
-  }
+  if (shown_) FrameToRgb(shown_, frameWidth_, frameHeight_, shownPitch_, frameIs555_, &lastFrame_);
+  else FrameToRgb(frame_.data(), frameWidth_, frameHeight_, frameWidth_ * 2, frameIs555_, &lastFrame_);
   return lastFrame_;
 }
 

@@ -140,6 +140,9 @@ class HeadlessHost : public Host {
   void Presented();
 };
 
+// A 16-bit frame (5-6-5, or 5-5-5) as RGB888, each channel widened by repeating its top bits as the
+// display does.
+void FrameToRgb(const uint16_t* pixels, int width, int height, int pitch, bool is555, std::vector<uint8_t>* rgb);
 // Writes RGB888 pixels as a PNG file; returns false on failure.
 bool WritePng(const std::string& file, const std::vector<uint8_t>& rgb, int width, int height);
 

@@ -261,6 +261,11 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
       h.is555 = bits555, h.accelerator = accel, h.audioPulled = pulled;
       continue;
     }
+    if (key == "language") {
+      if (w.size() != 2 || (w[1] != "ja" && w[1] != "en")) return corrupt("language");
+      h.english = w[1] == "en";
+      continue;
+    }
     if (key == "zqt") {
       if (w.size() != 2) return corrupt("zqt");
       h.hasHighScore = w[1] != "none";

@@ -25,6 +25,7 @@ struct Header {
   unsigned seed = 0;
   uint32_t startTick = 0;
   bool is555 = false, accelerator = false, audioPulled = false;
+  bool english = false;  // the texts were English (a "language en" line; Japanese without one)
   int desktopBits = 32, desktopWidth = 640, desktopHeight = 480;
   bool hasHighScore = false;
   std::string highScore;  // the bytes of "zqt.sss" when the run started

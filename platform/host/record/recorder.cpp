@@ -37,6 +37,7 @@ RecordingHost::RecordingHost(Host* inner, const std::string& path, const Header&
       header_.startTick);
   Put("host %d %d %d %d %d %d\n", header_.is555, header_.accelerator, header_.audioPulled, header_.desktopBits,
       header_.desktopWidth, header_.desktopHeight);
+  if (header_.english) Put("language en\n");
   Put("zqt %s\n", HexText(header_.hasHighScore, header_.highScore).c_str());
   for (const auto& [name, sum] : header_.files) Put("file %s %s\n", name.c_str(), sum.c_str());
   Flush();

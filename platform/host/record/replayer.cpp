@@ -161,14 +161,21 @@ void ReplayingHost::Present(const uint16_t* pixels, int width, int height, int p
 }
 
 void ReplayingHost::Pace() {
-  // The watcher's keys: Tab held runs fast, Escape or closing the window stops.
-  Event e{EventType::Close};
-  while (inner_->PollEvent(&e)) {
-    if (e.type == EventType::Close || (e.type == EventType::KeyDown && e.code == 0x1B)) options_.stopped(frame_);
-    if ((e.type == EventType::KeyDown || e.type == EventType::KeyUp) && e.code == kFastForwardKey) {
-      fast_ = e.type == EventType::KeyDown;
-      anchored_ = false;
+  // The watcher's keys: Tab held runs fast, Escape or closing the window stops; a pause (the window's
+  // host tells it as a loss of focus) holds the replay until it goes on.
+  for (bool held = false;;) {
+    Event e{EventType::Close};
+    while (inner_->PollEvent(&e)) {
+      if (e.type == EventType::Close || (e.type == EventType::KeyDown && e.code == 0x1B)) options_.stopped(frame_);
+      if ((e.type == EventType::KeyDown || e.type == EventType::KeyUp) && e.code == kFastForwardKey) {
+        fast_ = e.type == EventType::KeyDown;
+        anchored_ = false;
+      }
+      if (e.type == EventType::Activate) held = e.code == 0;
     }
+    if (!held) break;
+    anchored_ = false;
+    if (!inner_->WaitEvent()) break;
   }
   if (fast_) return;
   int64_t now = NowMs();

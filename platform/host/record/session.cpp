@@ -13,6 +13,7 @@
 
 #include "format.h"
 #include "record.h"
+#include "text_language.h"
 
 namespace host::record {
 
@@ -48,6 +49,7 @@ Header StartHeader(unsigned seed, uint32_t start) {
   h.seed = seed;
   h.startTick = start;
   h.hasHighScore = ReadSmallFile("zqt.sss", &h.highScore);
+  h.english = platform::EnglishTexts();
   h.files = FileChecksums(Here(), ProgramDirectory());
   return h;
 }
@@ -110,6 +112,7 @@ void RemoveScratch() {
 class Replaying : public Session {
  public:
   Replaying(Host* inner, std::unique_ptr<Record> record, bool watch) : record_(std::move(record)) {
+    platform::SetEnglishTexts(record_->header.english);  // the texts the game was played with
     ReplayingHost::Options o;
     o.paced = watch;
     o.diverged = [](int frame) { Leave("replay diverged at frame " + std::to_string(frame), 3); };

@@ -1,9 +1,18 @@
 #include "sdl_host.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "../../kernel/codepage.h"
+#include "../headless/headless.h"
+#include "../mixer.h"
+#include "text_language.h"
 
 namespace host {
 
@@ -74,6 +83,7 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
     if (!warning.empty()) std::fprintf(stderr, "radire: %s\n", warning.c_str());
   }
   if (options_.smooth >= 0) settings_.smooth = options_.smooth;
+  platform::SetMusicVolume(settings_.mute ? 0 : settings_.music);
   // Pads already connected are announced only by events the message loop has not taken yet, and the
   // joystick set-up comes before it: open them now.
   RefreshPads();
@@ -81,6 +91,7 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
 
 SdlHost::~SdlHost() {
   if (audio_) SDL_CloseAudioDevice(audio_);
+  platform::SetMusicVolume(100);
   for (Pad& p : pads_) ClosePad(p.id);
   CloseWindow();
   SDL_Quit();
@@ -110,8 +121,14 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
       return true;
     case SDL_WINDOWEVENT:
       switch (e.window.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED: *out = Event{EventType::Activate, 1}; return true;
-        case SDL_WINDOWEVENT_FOCUS_LOST: *out = Event{EventType::Activate, 0}; return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+          focused_ = true;
+          *out = Event{EventType::Activate, paused_ ? 0 : 1};
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          focused_ = false;
+          *out = Event{EventType::Activate, 0};
+          return true;
         case SDL_WINDOWEVENT_MOVED:
           *out = Event{EventType::Moved};
           out->x = e.window.data1;
@@ -144,6 +161,14 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
     case SDL_JOYDEVICEREMOVED:
       ClosePad(e.jdevice.which);
       return false;
+    // A pad's Start (button 8) pauses; a plain joystick's eighth button counts as its Start.
+    case SDL_CONTROLLERBUTTONDOWN:
+      return e.cbutton.button == SDL_CONTROLLER_BUTTON_START && TogglePause(out);
+    case SDL_JOYBUTTONDOWN:
+      if (e.jbutton.button != 7) return false;
+      for (const Pad& p : pads_)
+        if (p.joystick && p.id == e.jbutton.which && !p.controller) return TogglePause(out);
+      return false;
     default:
       return false;
   }
@@ -163,6 +188,19 @@ bool SdlHost::TranslateKey(const SDL_KeyboardEvent& key, Event* out) {
     if (!key.repeat) SwitchFullScreen();
     return false;
   }
+  // The host's keys, unless the key file gave them to the game.
+  const bool hostKey = sym == SDLK_PAUSE || sym == SDLK_p || sym == SDLK_F7 || sym == SDLK_F8 || sym == SDLK_F9 ||
+                       sym == SDLK_F12;
+  if (down && hostKey && keys_.Map(sym) == sym) {
+    if (swallowed == swallowed_.end()) swallowed_.push_back(sym);
+    if (sym == SDLK_F7 || sym == SDLK_F8) ChangeMusic(sym);
+    if (key.repeat) return false;
+    if (sym == SDLK_F9) ChangeMusic(sym);
+    if (sym == SDLK_F12) SaveScreenshot();
+    return (sym == SDLK_PAUSE || sym == SDLK_p) && TogglePause(out);
+  }
+  // Paused, the game takes no new key; a key let go reaches it, so that none stays held.
+  if (down && paused_) return false;
   int vk = VirtualKey(keys_.Map(sym));
   if (!vk) return false;
   auto mine = std::find_if(held_.begin(), held_.end(), [&](const auto& h) { return h.first == sym; });
@@ -207,13 +245,110 @@ void SdlHost::SwitchFullScreen() {
     EnterFullScreen();
   }
   settingsChanged_ = true;
-  // The last frame again, in its new place.
-  if (renderer_) {
-    SDL_RenderClear(renderer_);
-    if (texture_) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
-  }
+  Draw();  // the last frame again, in its new place
   switchingMs_ += SDL_GetTicks() - start;
+}
+
+bool SdlHost::TogglePause(Event* out) {
+  paused_ = !paused_;
+  Draw();
+  // What losing the focus does: the game stops, and its frame clock starts afresh when it goes on.
+  *out = Event{EventType::Activate, focused_ && !paused_ ? 1 : 0};
+  return true;
+}
+
+void SdlHost::ChangeMusic(SDL_Keycode key) {
+  if (key == SDLK_F9) settings_.mute = !settings_.mute;
+  else if (settings_.mute) settings_.mute = false;
+  else settings_.music = std::clamp(settings_.music + (key == SDLK_F8 ? 10 : -10), 0, 100);
+  platform::SetMusicVolume(settings_.mute ? 0 : settings_.music);
+  ShowNote(settings_.mute ? "Music muted" : "Music " + std::to_string(settings_.music) + " %");
+  settingsChanged_ = true;
+  SaveSettings();
+}
+
+void SdlHost::SaveScreenshot() {
+  if (shown_.empty()) return;
+  std::string dir;
+  const char* pictures = std::getenv("XDG_PICTURES_DIR");
+  const char* home = std::getenv("HOME");
+  if (pictures && pictures[0] == '/') dir = pictures;
+  else if (home && home[0] == '/') dir = std::string(home) + "/Pictures";
+  auto failed = [&](const std::string& what, int error) {
+    std::fprintf(stderr, "radire: cannot save a screenshot in %s: %s\n", what.c_str(), std::strerror(error));
+    ShowNote("Screenshot not saved");
+  };
+  if (dir.empty()) return failed("~/Pictures (HOME is not set)", ENOENT);
+  dir += "/radire";
+  for (size_t at = 1; at != std::string::npos; at = dir.find('/', at + 1)) mkdir(dir.substr(0, at).c_str(), 0755);
+  struct stat st;
+  if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) return failed(dir, errno);
+  if (stat(dir.c_str(), &st) != 0) return failed(dir, errno);
+  if (!S_ISDIR(st.st_mode)) return failed(dir, ENOTDIR);
+  char stamp[64];
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::strftime(stamp, sizeof stamp, "radire-%Y-%m-%d-%H%M%S", &local);
+  std::string name = std::string(stamp) + ".png";
+  for (int n = 2; access((dir + "/" + name).c_str(), F_OK) == 0; ++n)
+    name = std::string(stamp) + "-" + std::to_string(n) + ".png";
+  std::vector<uint8_t> rgb;
+  FrameToRgb(shown_.data(), textureW_, textureH_, textureW_ * 2, texture555_, &rgb);
+  // Written under another name first, so that a picture under its own name is always whole.
+  const std::string part = dir + "/." + name + ".part";
+  errno = 0;
+  if (!WritePng(part, rgb, textureW_, textureH_) || std::rename(part.c_str(), (dir + "/" + name).c_str()) != 0) {
+    int error = errno ? errno : EIO;
+    std::remove(part.c_str());
+    return failed(dir, error);
+  }
+  ShowNote(name);
+}
+
+void SdlHost::ShowNote(const std::string& text) {
+  if (note_) SDL_DestroyTexture(note_);
+  note_ = words_.Render(renderer_, text, 16, &noteW_, &noteH_);
+  noteUntil_ = SDL_GetTicks() + 1000;
+  if (!noteUntil_) noteUntil_ = 1;
+  Draw();
+}
+
+void SdlHost::ExpireNote() {
+  if (!noteUntil_ || !SDL_TICKS_PASSED(SDL_GetTicks(), noteUntil_)) return;
+  noteUntil_ = 0;
+  if (note_) SDL_DestroyTexture(note_);
+  note_ = nullptr;
+  Draw();
+}
+
+void SdlHost::Draw() {
+  if (!renderer_) return;
+  redraw_ = false;
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  if (texture_ && !shown_.empty()) SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+  int w = 0, h = 0;
+  SDL_RenderGetLogicalSize(renderer_, &w, &h);
+  if (!w || !h) w = 640, h = 480;
+  SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
+  if (paused_) {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 144);
+    SDL_RenderFillRect(renderer_, nullptr);
+    if (!pauseWords_) pauseWords_ = words_.Render(renderer_, "PAUSE", 64, &pauseW_, &pauseH_);
+    SDL_Rect at{(w - pauseW_) / 2, (h - pauseH_) / 2, pauseW_, pauseH_};
+    if (pauseWords_) SDL_RenderCopy(renderer_, pauseWords_, nullptr, &at);
+  }
+  if (noteUntil_) {
+    SDL_Rect band{0, h - 24, w, 24};
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 176);
+    SDL_RenderFillRect(renderer_, &band);
+    SDL_Rect at{8, h - 12 - noteH_ / 2, noteW_, noteH_};
+    if (note_) SDL_RenderCopy(renderer_, note_, nullptr, &at);
+  }
+  SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderPresent(renderer_);
 }
 
 void SdlHost::SaveSettings() {
@@ -233,18 +368,27 @@ bool SdlHost::PollEvent(Event* event) {
   return false;
 }
 
-bool SdlHost::WaitEvent() {
-  SDL_Event e;
-  if (!SDL_WaitEvent(&e)) return false;
-  SDL_PushEvent(&e);  // PollEvent takes it
-  return true;
-}
+bool SdlHost::WaitEvent() { return Wait(-1) > 0; }
 
-int SdlHost::WaitEventFor(int ms) {
-  SDL_Event e;
-  if (!SDL_WaitEventTimeout(&e, ms)) return 0;
-  SDL_PushEvent(&e);  // PollEvent takes it
-  return 1;
+int SdlHost::WaitEventFor(int ms) { return std::max(0, Wait(ms)); }
+
+int SdlHost::Wait(int ms) {
+  const uint32_t start = SDL_GetTicks();
+  for (;;) {
+    int slice = ms < 0 ? -1 : std::max(0, ms - int(SDL_GetTicks() - start));
+    if (noteUntil_) {
+      int toNote = std::max(1, int(noteUntil_ - SDL_GetTicks()));
+      slice = slice < 0 ? toNote : std::min(slice, toNote);
+    }
+    SDL_Event e;
+    if (slice < 0 ? SDL_WaitEvent(&e) : SDL_WaitEventTimeout(&e, slice)) {
+      SDL_PushEvent(&e);  // PollEvent takes it
+      return 1;
+    }
+    if (slice < 0) return -1;
+    ExpireNote();
+    if (ms >= 0 && int(SDL_GetTicks() - start) >= ms) return 0;
+  }
 }
 
 void SdlHost::OpenWindow(const WindowRequest& request) {
@@ -291,6 +435,10 @@ void SdlHost::MinimizeWindow() {
 
 void SdlHost::CloseWindow() {
   SaveSettings();
+  if (pauseWords_) SDL_DestroyTexture(pauseWords_);
+  if (note_) SDL_DestroyTexture(note_);
+  pauseWords_ = note_ = nullptr;
+  noteUntil_ = 0;
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
@@ -312,6 +460,10 @@ int SdlHost::DesktopHeight() {
 void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) {
   pumped_ = false;
   if (!renderer_) return;
+  if (noteUntil_ && SDL_TICKS_PASSED(SDL_GetTicks(), noteUntil_)) {
+    ExpireNote();
+    redraw_ = true;
+  }
   if (!texture_ || textureW_ != width || textureH_ != height || texture555_ != is555) {
     if (texture_) SDL_DestroyTexture(texture_);
     texture_ = SDL_CreateTexture(renderer_, is555 ? SDL_PIXELFORMAT_RGB555 : SDL_PIXELFORMAT_RGB565,
@@ -335,16 +487,13 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
       return;
     }
   }
-  redraw_ = false;
-  SDL_RenderClear(renderer_);
   if (texture_ && pixels) {
     shown_.resize(size_t(width) * height);
     for (int y = 0; y < height; ++y)
       std::memcpy(&shown_[size_t(y) * width], reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * pitch, row);
     SDL_UpdateTexture(texture_, nullptr, shown_.data(), int(row));
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
   }
-  SDL_RenderPresent(renderer_);
+  Draw();
   WaitForSync(true);
 }
 
@@ -394,10 +543,15 @@ int SdlHost::MessageBox(const std::string& caption, const std::string& text, uns
   int count = 0;
   auto add = [&](int id, const char* label, Uint32 flags) { data[count++] = {flags, id, label}; };
   const Uint32 ret = SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, esc = SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+  // The sources' texts are CP932 at run time; SDL takes UTF-8.
+  const bool en = platform::EnglishTexts();
+  const std::string cancel = platform::Cp932ToUtf8(en ? "Cancel" : "キャンセル");
+  const std::string yes = platform::Cp932ToUtf8(en ? "Yes" : "はい");
+  const std::string no = platform::Cp932ToUtf8(en ? "No" : "いいえ");
   switch (buttons) {
-    case 1: add(1, "OK", ret); add(2, "キャンセル", esc); break;
-    case 3: add(6, "はい", ret); add(7, "いいえ", 0); add(2, "キャンセル", esc); break;
-    case 4: add(6, "はい", ret); add(7, "いいえ", esc); break;
+    case 1: add(1, "OK", ret); add(2, cancel.c_str(), esc); break;
+    case 3: add(6, yes.c_str(), ret); add(7, no.c_str(), 0); add(2, cancel.c_str(), esc); break;
+    case 4: add(6, yes.c_str(), ret); add(7, no.c_str(), esc); break;
     default: add(1, "OK", ret | esc); break;
   }
   unsigned icon = style & 0xF0;

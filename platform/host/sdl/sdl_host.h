@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../host.h"
+#include "overlay.h"
 #include "settings.h"
 
 namespace host {
@@ -25,6 +26,8 @@ class SdlHost : public Host {
 
   // Empty when the display opened; else why it did not.
   const std::string& StartError() const { return startError_; }
+  // The language the player's settings chose for the game's texts.
+  bool EnglishTexts() const { return settings_.english; }
 
   uint32_t Ticks() override;
   int64_t WallClock() override { return int64_t(std::time(nullptr)); }
@@ -61,6 +64,19 @@ class SdlHost : public Host {
   void SwitchFullScreen();
   void EnterFullScreen();
   void SaveSettings();
+  // The host's own keys, which the game never sees: pause (as a loss of focus, so that a record holds it),
+  // the music's volume, screenshots.
+  bool TogglePause(Event* out);
+  void ChangeMusic(SDL_Keycode key);
+  void SaveScreenshot();
+  // A line at the bottom of the window for a second.
+  void ShowNote(const std::string& text);
+  void ExpireNote();
+  // Waits for an event at most `ms` (-1: for as long as it takes), taking a note down when its time is up:
+  // 1 when one is pending, 0 when the time ran out, -1 on failure.
+  int Wait(int ms);
+  // The frame on screen again, dimmed under "PAUSE" when paused, with the note over it.
+  void Draw();
   void OpenPad(int deviceIndex);
   void ClosePad(SDL_JoystickID id);
 
@@ -93,6 +109,13 @@ class SdlHost : public Host {
   uint64_t nextSync_ = 0;
   void WaitForSync(bool presented);
   bool fullScreen_ = false;
+  bool focused_ = true;
+  bool paused_ = false;
+  OverlayText words_;
+  SDL_Texture* pauseWords_ = nullptr;
+  SDL_Texture* note_ = nullptr;
+  int pauseW_ = 0, pauseH_ = 0, noteW_ = 0, noteH_ = 0;
+  uint32_t noteUntil_ = 0;  // SDL's ticks
   SDL_AudioDeviceID audio_ = 0;
   AudioCallback audioCallback_ = nullptr;
   void* audioUser_ = nullptr;

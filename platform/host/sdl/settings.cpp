@@ -89,13 +89,16 @@ Settings ReadSettings(const std::string& file, std::string* warning) {
   Complaints bad{file, {}, 0};
   ForEachLine(text, [&](const std::string& key, const std::string& value, bool, int line) {
     std::string k = Lower(key), v = Lower(value);
-    int w = 0, h = 0;
+    int w = 0, h = 0, n = 0;
     char x = 0, rest = 0;
     if (k == "fullscreen" && (v == "yes" || v == "no")) s.fullScreen = v == "yes";
     else if (k == "scaling" && (v == "sharp" || v == "smooth")) s.smooth = v == "smooth";
     else if (k == "window" && std::sscanf(v.c_str(), "%d%c%d%c", &w, &x, &h, &rest) == 3 && x == 'x' && w >= 160 &&
              h >= 120 && w <= 16384 && h <= 16384)
       s.windowWidth = w, s.windowHeight = h;
+    else if (k == "music" && std::sscanf(v.c_str(), "%d%c", &n, &rest) == 1 && n >= 0 && n <= 100) s.music = n;
+    else if (k == "mute" && (v == "yes" || v == "no")) s.mute = v == "yes";
+    else if (k == "language" && (v == "ja" || v == "en")) s.english = v == "en";
     else bad.Add(line, "cannot read \"" + key + (value.empty() ? "" : " = " + value) + "\"");
   });
   bad.Into(warning, "; the default stands");
@@ -113,6 +116,9 @@ bool WriteSettings(const std::string& file, const Settings& s) {
   if (s.fullScreen >= 0) std::fprintf(f, "fullscreen = %s\n", s.fullScreen ? "yes" : "no");
   if (s.windowWidth > 0) std::fprintf(f, "window = %dx%d\n", s.windowWidth, s.windowHeight);
   std::fprintf(f, "scaling = %s\n", s.smooth ? "smooth" : "sharp");
+  std::fprintf(f, "# F7 and F8 turn the music down and up, F9 mutes it.\nmusic = %d\nmute = %s\n", s.music,
+               s.mute ? "yes" : "no");
+  std::fprintf(f, "language = %s\n", s.english ? "en" : "ja");
   bool ok = std::fflush(f) == 0 && fsync(fileno(f)) == 0;
   ok = std::fclose(f) == 0 && ok;
   if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {

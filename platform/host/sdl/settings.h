@@ -1,5 +1,5 @@
 // The player's own files under $XDG_CONFIG_HOME/radire/: "settings" (full screen or window, the window's
-// size, sharp or smooth scaling) and "keys" (which keyboard keys play which of the game's keys).
+// size, sharp or smooth scaling, the music's volume, the language of the texts) and "keys" (which keyboard keys play which of the game's keys).
 // A file that is missing is no fault; one that cannot be read gives one warning line and its defaults.
 #pragma once
 #include <SDL.h>
@@ -18,6 +18,9 @@ struct Settings {
   int windowWidth = 0;  // 0: the program's own size
   int windowHeight = 0;
   bool smooth = false;  // scaled smoothly to fill more of the screen, instead of by whole factors
+  int music = 100;      // the music's volume, percent
+  bool mute = false;    // the music muted, its volume kept for when it comes back
+  bool english = false; // the game's texts in English instead of Japanese
 };
 
 // Reads `file`; what cannot be read keeps its default and is named in `*warning` (one line).
