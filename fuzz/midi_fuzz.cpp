@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "host/mixer.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ const char* const kCommands[] = {
     "open x type waveaudio", "open x.mid bogus", "open x.mid alias",    "open \"no such.mid\"",
 };
 constexpr int kCommandCount = int(sizeof kCommands / sizeof *kCommands);
-enum Step { kPull = kCommandCount, kPump, kReopen, kStepCount };
+enum Step { kPull = kCommandCount, kPump, kReopen, kMute, kStepCount };
 
 }  // namespace
 
@@ -44,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   input.Write(song.data(), song.size());
 
   char reply[8];  // short enough that a long answer overflows it
+  bool muted = false;
   if (mciSendStringA(open.c_str(), reply, sizeof reply, nullptr) == 0) {
     for (int step : steps) {
       if (step < kCommandCount) {
@@ -56,11 +58,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }
-      } else {
+      } else if (step == kReopen) {
         mciSendStringA(open.c_str(), reply, sizeof reply, nullptr);
+      } else {
+        muted = !muted;
+        platform::SetMusicVolume(muted ? 0 : 100);
       }
     }
   }
   mciSendStringA("close all", nullptr, 0, nullptr);
+  platform::SetMusicVolume(100);
   return 0;
 }
