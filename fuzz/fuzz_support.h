@@ -3,8 +3,11 @@
 #pragma once
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,26 +37,39 @@ inline std::string& Directory() {
   static std::string dir;
   return dir;
 }
-inline void RemoveDirectory() {
-  const std::string& dir = Directory();
+inline void RemoveDirectory(const std::string& dir) {
   if (DIR* d = opendir(dir.c_str())) {
     while (dirent* e = readdir(d))
-      if (e->d_name[0] != '.') unlink((dir + e->d_name).c_str());
+      if (e->d_name[0] != '.') unlink((dir + "/" + e->d_name).c_str());
     closedir(d);
   }
   rmdir(dir.c_str());
 }
+// A crash or a signal ends a run without its exit handlers: the directories of processes gone go now.
+inline void RemoveAbandoned(const std::string& base) {
+  DIR* d = opendir(base.c_str());
+  if (!d) return;
+  while (dirent* e = readdir(d)) {
+    int pid = 0, end = 0;
+    if (std::sscanf(e->d_name, "radire-fuzz-%d%n", &pid, &end) == 1 && e->d_name[end] == '\0' && pid > 0 &&
+        kill(pid, 0) != 0 && errno == ESRCH)
+      RemoveDirectory(base + "/" + e->d_name);
+  }
+  closedir(d);
+}
 }  // namespace detail
 
-// This process's directory on tmpfs (/dev/shm), with its separator; removed at a normal exit. The program
-// is said to live there, so that what looks beside the program looks in memory, not on disk.
+// This process's directory on tmpfs (/dev/shm), with its separator; removed at exit. The program is said to
+// live there, so that what looks beside the program looks in memory, not on disk.
 inline const std::string& MemoryDirectory() {
   std::string& dir = detail::Directory();
   if (dir.empty()) {
-    std::string name = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/radire-fuzz-XXXXXX";
-    if (!mkdtemp(name.data())) std::abort();
+    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    detail::RemoveAbandoned(base);
+    std::string name = base + "/radire-fuzz-" + std::to_string(getpid());
+    if (mkdir(name.c_str(), 0700) != 0 && errno != EEXIST) std::abort();
     dir = name + "/";
-    std::atexit(detail::RemoveDirectory);
+    std::atexit([] { detail::RemoveDirectory(detail::Directory()); });
     platform::SetProgramPath(dir + "radire");
   }
   return dir;
