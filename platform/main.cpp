@@ -31,12 +31,13 @@ const char kUsage[] =
     "  --no-vsync             present without waiting for vertical sync (SDL host)\n"
     "  --headless             the headless host\n"
     "  --frames N             end the run (WM_CLOSE) after N presentations\n"
-    "  --step-ms MS           virtual time per presentation (default 16)\n"
+    "  --step-ms MS           virtual time per presentation (default 16)   (headless)\n"
     "  --seed N               the random seed, whatever srand is given\n"
-    "  --input FILE           scripted input\n"
-    "  --shot F:FILE.png      save the frame of presentation F as PNG (repeatable)\n"
+    "  --input FILE           scripted input                               (headless)\n"
+    "  --shot F:FILE.png      save the frame of presentation F as PNG      (headless)\n"
     "  --log FILE             the platform's event log\n"
     "  --fail NAME[:K]        make the K-th call (default: every call) of a named platform function fail\n"
+    "                         (headless)\n"
     "  --display 565|555      the pixel format of the headless display\n"
     "  --accelerator          the headless host offers a secondary 3-D device\n"
     "  --lose-surfaces F      the headless host loses all surfaces after presentation F\n"
@@ -130,9 +131,14 @@ int main(int argc, char** argv) {
   std::string commandLine;
   bool seedGiven = false;
   unsigned seed = 0;
+  std::string headlessOnly;  // the first switch given that means nothing to the window
   int english = -1;  // -1: as the settings say
   for (int i = 1; i < argc; ++i) {
     std::string sw = argv[i];
+    static const char* const kHeadlessOnly[] = {"--step-ms", "--input", "--shot", "--fail", "--display",
+                                                "--accelerator", "--lose-surfaces", "--answer"};
+    for (const char* only : kHeadlessOnly)
+      if (headlessOnly.empty() && sw == only) headlessOnly = sw;
     auto value = [&]() -> const char* {
       if (i + 1 >= argc) Usage(sw + " needs a value");
       return argv[++i];
@@ -160,7 +166,7 @@ int main(int argc, char** argv) {
     } else if (sw == "--headless") {
       headless = true;
     } else if (sw == "--frames") {
-      ho.frames = Number(sw, value(), 1, 100000000);
+      ho.frames = so.frames = Number(sw, value(), 1, 100000000);
     } else if (sw == "--step-ms") {
       ho.stepMs = Number(sw, value(), 0, 100000);
     } else if (sw == "--seed") {
@@ -179,7 +185,7 @@ int main(int argc, char** argv) {
       if (colon == std::string::npos || colon + 1 >= v.size()) Usage("--shot needs F:FILE.png");
       ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = FromHere(v.substr(colon + 1));
     } else if (sw == "--log") {
-      ho.logFile = FromHere(value());
+      ho.logFile = so.logFile = FromHere(value());
     } else if (sw == "--fail") {
       // Names may hold "::" themselves: a count follows the last colon, and only a known name is taken.
       std::string v = value(), name = v;
@@ -232,7 +238,7 @@ int main(int argc, char** argv) {
     h->AddScript(script);
     chosen = std::move(h);
   } else {
-    if (!script.empty() || !ho.shots.empty()) Usage("--input and --shot need --headless");
+    if (!headlessOnly.empty()) Usage(headlessOnly + " needs --headless: the window has no use for it");
     auto h = std::make_unique<host::SdlHost>(so, now);
     if (!h->StartError().empty()) {
       std::fprintf(stderr, "radire: %s\n", h->StartError().c_str());

@@ -6,7 +6,7 @@ RADIRE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 RADIRE_PACKAGES=(
   g++ cmake ninja-build pkg-config googletest libgtest-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho
-  libfluidsynth-dev timgm6mb-soundfont libpng-dev xvfb xdotool xauth
+  libfluidsynth-dev timgm6mb-soundfont libpng-dev xvfb xdotool xauth openbox x11-utils
   desktop-file-utils appstream
 )
 

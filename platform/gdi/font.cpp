@@ -1,7 +1,6 @@
-// Logical fonts: CreateFontIndirectA, faces through fontconfig, glyphs through FreeType's cache.
+// Logical fonts: CreateFontIndirectA, faces by family name (faces.cpp), glyphs through FreeType's cache.
 #include "font.h"
 
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_CACHE_H
@@ -137,27 +136,10 @@ FaceEntry* OpenFile(const char* path, int index) {
 }
 
 FaceEntry* MatchFamily(const char* family) {
-  if (host::Current().ShouldFail("FcFontMatch") || !FcInit()) return nullptr;
-  FcPattern* pattern = FcPatternCreate();
-  if (!pattern) return nullptr;
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  if (!match) return nullptr;
-  FaceEntry* entry = nullptr;
-  FcChar8* file = nullptr;
+  if (host::Current().ShouldFail("FcFontMatch")) return nullptr;
+  std::string file;
   int index = 0;
-  if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    entry = OpenFile(reinterpret_cast<const char*>(file), index);
-  }
-  FcPatternDestroy(match);
-  return entry;
+  return FindFaceFile(family, &file, &index) ? OpenFile(file.c_str(), index) : nullptr;
 }
 
 // The face for a LOGFONTA face name: looked up once per name, then remembered.
@@ -335,5 +317,3 @@ HFONT WINAPI CreateFontIndirectA(const LOGFONTA* log) {
 
 }  // extern "C"
 
-// Under the leak checker: fontconfig keeps a few blocks of its configuration for the process's life.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }

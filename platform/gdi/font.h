@@ -2,12 +2,17 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "gdi_object.h"
 
 namespace platform {
 
 struct FaceEntry;
+
+// The file and face index that serve a family name, Japanese text preferred (faces.cpp: fontconfig; in the
+// browser a table of the packaged faces).
+bool FindFaceFile(const char* family, std::string* path, int* index);
 
 struct FontObject : GdiObject {
   FontObject() : GdiObject(GdiKind::Font) {}

@@ -185,7 +185,48 @@ MCIERROR Tokenize(const char* command, std::vector<std::string>* words) {
   }
 }
 
-// Reads a standard MIDI file and checks its chunk structure; the synthesizer is given only what passes.
+// Walks a track's events: every length an event states must lie within the track, as the synthesizer's
+// reader takes such a length at its word and allocates it.
+bool TrackSound(const unsigned char* d, size_t size) {
+  size_t at = 0;
+  auto number = [&](uint32_t* value) {  // a variable-length quantity, four bytes at most
+    *value = 0;
+    for (int i = 0; i < 4; ++i) {
+      if (at >= size) return false;
+      unsigned char b = d[at++];
+      *value = *value << 7 | (b & 0x7F);
+      if (!(b & 0x80)) return true;
+    }
+    return false;
+  };
+  unsigned running = 0;
+  while (at < size) {
+    uint32_t delta, length;
+    if (!number(&delta) || at >= size) return false;
+    unsigned status = d[at];
+    if (status & 0x80) ++at;
+    else if (!running) return false;  // data with no status to run on
+    else status = running;
+    if (status < 0xF0) {
+      running = status;
+      length = (status & 0xE0) == 0xC0 ? 1 : 2;  // program change and channel pressure have one data byte
+    } else if (status == 0xFF) {
+      if (at >= size) return false;
+      ++at;  // the meta event's type
+      if (!number(&length)) return false;
+    } else if (status == 0xF0 || status == 0xF7) {
+      if (!number(&length)) return false;
+    } else {
+      return false;  // no other system message belongs in a file
+    }
+    if (length > size - at) return false;
+    at += length;
+  }
+  return true;
+}
+
+// Reads a standard MIDI file and checks its chunk structure and its events; the synthesizer is given only
+// what passes.
 MCIERROR LoadSong(const std::string& path, std::vector<char>* song) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return MCIERR_FILE_NOT_FOUND;
@@ -206,7 +247,7 @@ MCIERROR LoadSong(const std::string& path, std::vector<char>* song) {
   for (unsigned t = 0; t < tracks; ++t) {
     if (size - at < 8 || std::memcmp(d + at, "MTrk", 4) != 0) return MCIERR_INVALID_FILE;
     uint32_t length = be32(at + 4);
-    if (length > size - at - 8) return MCIERR_INVALID_FILE;
+    if (length > size - at - 8 || !TrackSound(d + at + 8, length)) return MCIERR_INVALID_FILE;
     at += 8 + length;
   }
   return 0;

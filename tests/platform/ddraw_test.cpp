@@ -312,6 +312,17 @@ TEST(BmpTest, DecodesWhatSdlDecodesAndRefusesWhatIsNoPicture) {
   big[18] = 0, big[19] = 0, big[20] = 1, big[21] = 0;  // 65536 wide
   EXPECT_FALSE(host::DecodeBmp(big.data(), big.size(), &p));
   EXPECT_FALSE(host::DecodeBmp(bmp.data(), 20, &p));
+
+  // Run-length coded (RLE8): two of index 1, end of line, two of index 0, end of the picture.
+  std::string rle = bmp.substr(0, 14 + 40 + 8) + std::string("\x02\x01\x00\x00\x02\x00\x00\x01", 8);
+  rle[30] = 1;  // the compression
+  ASSERT_TRUE(host::DecodeBmp(rle.data(), rle.size(), &p));
+  EXPECT_EQ(p.pixels[0], 0x0000FFu);
+  EXPECT_EQ(p.pixels[2], 0x00FF00u);
+  // Its 8 bytes cannot honestly stand for 16384 x 1024 pixels: a small file asks for no such memory.
+  std::string huge = rle;
+  huge[18] = 0, huge[19] = 0x40, huge[22] = 0, huge[23] = 4;
+  EXPECT_FALSE(host::DecodeBmp(huge.data(), huge.size(), &p));
 }
 
 }  // namespace

@@ -352,6 +352,9 @@ TEST_F(SoundPlatform, SyncWavePlaysToItsEndBeforeReturning) {
 TEST_F(SoundPlatform, MciRepliesAndErrorNumbers) {
   WriteFile("song.mid", MakeMidi(4));
   WriteFile("bad.mid", "MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\x7F\xFF\xFF\xFF");
+  // Whole chunks, but a meta event that claims 256 MB, and one data byte with no status before it.
+  WriteFile("liar.mid", std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0\x08\0\xFF\x01\xFF\xFF\xFF\x7F\0", 30));
+  WriteFile("headless.mid", std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0\x03\0\x3C\x40", 25));
   char reply[32];
   EXPECT_EQ(mciSendStringA("open \"song.mid\" type sequencer alias tune", reply, sizeof reply, nullptr), 0u);
   EXPECT_STRNE(reply, "");  // the device number
@@ -373,6 +376,8 @@ TEST_F(SoundPlatform, MciRepliesAndErrorNumbers) {
       {"open \"song.mid\" type sequencer alias tune", MCIERR_DUPLICATE_ALIAS},
       {"open \"nothing.mid\" type sequencer alias other", MCIERR_FILE_NOT_FOUND},
       {"open \"bad.mid\" type sequencer alias other", MCIERR_INVALID_FILE},
+      {"open \"liar.mid\" type sequencer alias other", MCIERR_INVALID_FILE},
+      {"open \"headless.mid\" type sequencer alias other", MCIERR_INVALID_FILE},
       {"open \"song.mid\" type waveaudio alias other", MCIERR_INVALID_DEVICE_NAME},
       {"open \"song.mid type sequencer alias other", MCIERR_NO_CLOSING_QUOTE},
       {"play nobody", MCIERR_INVALID_DEVICE_NAME},

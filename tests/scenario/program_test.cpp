@@ -55,6 +55,15 @@ TEST(Program, BadSwitchesAndScriptsStopWithCodeTwo) {
   EXPECT_EQ(r.exitCode, 2);
   r = RunProgram("--headless --input missing.txt");
   EXPECT_EQ(r.exitCode, 2);
+  // What only the headless host can honour is refused by the window, before any display is opened.
+  for (const char* sw : {"--step-ms 8", "--input in.txt", "--shot 5:a.png", "--fail GetDC", "--display 555",
+                         "--accelerator", "--lose-surfaces 9", "--answer yes"}) {
+    WriteFile("in.txt", "1 key tap RETURN\n");
+    r = RunProgram(std::string("--window --frames 5 ") + sw);
+    EXPECT_EQ(r.exitCode, 2) << sw;
+    EXPECT_EQ(r.output, "radire: " + std::string(sw).substr(0, std::string(sw).find(' ')) +
+                            " needs --headless: the window has no use for it\n");
+  }
   r = RunProgram("--help");
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.output.find("--shot F:FILE.png"), std::string::npos);

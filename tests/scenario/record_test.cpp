@@ -1,5 +1,6 @@
 // Records of a run, played back by the program: the same frames and high-score file, and bad records refused.
 #include <filesystem>
+#include <regex>
 
 #include "host/record/session.h"
 #include "support/fixture.h"
@@ -83,19 +84,26 @@ TEST_F(Record, BadRecordsAreRefusedOrStopAtTheirFirstDivergence) {
       {With(record, " key down LEFT", " key down LEFTWARD"), 2, "corrupt at line"},
       {With(record, " t 16", " t 1x"), 2, "corrupt at line"},
       {With(record, "\nversion ", "\nversion 9"), 2, "from version 9"},
+      {With(record, "radire-record 2\n", "radire-record 3\n"), 2, "format (3)"},
       {With(record, "file teki2.dat ", "file teki2.dat 0"), 2, "another teki2.dat"},
       {"PK\x03\x04 zip", 2, "not a record"},
       // One byte of an input event: the key press taken a frame late.
       {With(record, event + ":0 key down LEFT", event.substr(0, 2) + char(event[2] + 1) + ":0 key down LEFT"), 3,
        "replay diverged at frame "},
       // One frame's picture that is not the recorded one.
-      {With(record, "0 sum " + sum, std::string("0 sum ") + char(sum[0] == '0' ? '1' : '0') + sum.substr(1)), 3, "replay diverged at frame "},
+      {With(record, "0 sum " + sum, std::string("0 sum ") + char(sum[0] == '0' ? '1' : '0') + sum.substr(1)), 3,
+       " replayed"},
   };
   for (const auto& c : cases) {
     WriteFile("bad.rec", c.text);
     auto r = RunProgram("--headless --replay bad.rec");
     EXPECT_EQ(r.exitCode, c.exitCode) << c.says << ": " << r.output;
     EXPECT_NE(r.output.find(c.says), std::string::npos) << r.output;
+    // A divergence names what differed.
+    if (c.exitCode == 3)
+      EXPECT_TRUE(std::regex_search(r.output, std::regex("replay diverged at frame [0-9]+: (checkpoint sum [0-9a-f]{16} "
+                                                         "recorded, [0-9a-f]{16} replayed|the record holds .+, the replay )")))
+          << r.output;
     EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
     EXPECT_EQ(ReadFile("zqt.sss"), "7 1");
   }

@@ -153,7 +153,7 @@ struct Sights {
 TEST_F(Replay, AWholeGameFromTheTitleToTheStaffRollAndBack) {
   Sights sights;
   int stageFrames = 0, lastScene = -1;
-  PlayInProcess("playthrough.txt", 10, [&](const Snapshot& s) {
+  PlayInProcess("playthrough.txt", 9, [&](const Snapshot& s) {
     stageFrames = s.scene == lastScene ? stageFrames + 1 : 0;
     lastScene = s.scene;
     bool boss1 = s.scene == 1 && s.stage.kills >= 15;
@@ -209,7 +209,7 @@ TEST_F(Replay, AWholeGameFromTheTitleToTheStaffRollAndBack) {
   EXPECT_EQ(stage.setupCounter, 0);
   EXPECT_EQ(ReadFile("zqt.sss"), "38200 3");
 
-  ProgramPlaysTheSame("playthrough.txt", 10, "38200 3");
+  ProgramPlaysTheSame("playthrough.txt", 9, "38200 3");
 }
 
 // The three ways to die in stage 1, each told apart by the positions the stage's last tests saw.
@@ -225,18 +225,18 @@ TEST_F(Replay, DeathByContact) {
 }
 
 TEST_F(Replay, DeathBySinking) {
-  PlayInProcess("sinking.txt", 4, [](const Snapshot& s) { return s.scene == 100 && s.frame % 30 == 0; });
+  PlayInProcess("sinking.txt", 2, [](const Snapshot& s) { return s.scene == 100 && s.frame % 30 == 0; });
   EXPECT_EQ(Scenes(), (std::vector<int>{0, 1, 100}));
   const Snapshot& s = FirstResultFrame(1);
   EXPECT_GE(s.ship.y, 350);
   EXPECT_LT(s.ship.y, 351);  // on the first frame at the line
   EXPECT_FALSE(Touching(s.enemyB, s.ship) || Touching(s.enemyC, s.ship));
   EXPECT_EQ(ReadFile("zqt.sss"), "0 0");
-  ProgramPlaysTheSame("sinking.txt", 4, "0 0");
+  ProgramPlaysTheSame("sinking.txt", 2, "0 0");
 }
 
 TEST_F(Replay, DeathByTheBossBeam) {
-  PlayInProcess("beam.txt", 10, [](const Snapshot& s) { return s.scene == 100 && s.frame % 30 == 0; });
+  PlayInProcess("beam.txt", 1, [](const Snapshot& s) { return s.scene == 100 && s.frame % 30 == 0; });
   EXPECT_EQ(Scenes(), (std::vector<int>{0, 1, 100}));
   const Snapshot& s = FirstResultFrame();
   EXPECT_GE(s.stage.kills, 15);
@@ -244,7 +244,7 @@ TEST_F(Replay, DeathByTheBossBeam) {
   EXPECT_LT(s.ship.y, 350);
   std::string saved = ReadFile("zqt.sss");
   EXPECT_EQ(saved, std::to_string(s.score) + " 0");
-  ProgramPlaysTheSame("beam.txt", 10, saved);
+  ProgramPlaysTheSame("beam.txt", 1, saved);
 }
 
 // Start, stage choice and steering from the pad's lines in the script, with no key at all.

@@ -3,7 +3,8 @@
 # headless twice and in the window, it gives the same checkpoints, the same end and the same "zqt.sss".
 # P pauses it half-way: the picture stands still, dimmed under "PAUSE", and P goes on; the record holds the
 # pause as the loss of focus it is to the game, and replays across it. The music turned down while it is
-# recorded changes nothing the record holds.
+# recorded changes nothing the record holds. Then more games, keys at other moments, with and without an
+# audio device: each replays headless.
 set -u
 bin="$1"
 screen_picture="$2"
@@ -101,4 +102,96 @@ cmp -s "$kept" changed.rec && fail "nothing was changed"
 rc=$?
 [ $rc -ne 0 ] && grep -q "replay diverged at frame [0-9]" "$work/c.out" || fail "a changed event was not caught (exit $rc)"
 cat "$work/c.out"
+grep -q "the record holds \"" "$work/c.out" || fail "the divergence does not say what the record held"
 echo "window, headless twice: identical"
+
+# The title's lettering (yellow) or the ship's shots (green) on screen, and whether the picture changed since
+# the last look.
+count() { "$screen_picture" --count "$1" | awk '{print $NF + 0}'; }
+last=""
+changed() {
+  "$screen_picture" "$work/look.png" >/dev/null
+  local now
+  now=$(md5sum <"$work/look.png")
+  [ "$now" != "$last" ] && { last=$now; return 0; }
+  return 1
+}
+
+# One game: the audio driver ("none": whatever the machine has, which here is no device), when Return comes
+# ("reveal": at once, during the opening reveal; "select": Space N times on the title first; "title": on the
+# title), then the stage played for a while, then Escape.
+play() {
+  local started=$SECONDS
+  local name="$1" audio="$2" when="$3" spaces="$4" i n
+  if [ "$audio" = none ]; then unset SDL_AUDIODRIVER; else export SDL_AUDIODRIVER="$audio"; fi
+  # A player's first game: the sound server's client, finding no runtime directory of its own under the
+  # settings, makes one (and draws random numbers for its name).
+  export XDG_CONFIG_HOME="$work/config-$name"
+  "$bin" --window --record "$work/$name.rec" >"$work/$name.out" 2>&1 &
+  pid=$!
+  # The window SDL shows first may be made anew for its renderer: the keys go to the one standing.
+  id=""
+  for i in $(seq 1 300); do
+    id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | tail -n 1)
+    [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || { kill $pid; fail "$name: no window"; }
+  k() { xdotool key --window "$id" "$@" 2>/dev/null; }
+  if [ "$when" = reveal ]; then
+    k Return
+  else
+    for i in $(seq 1 300); do [ "$(count yellow)" -gt 1000 ] && break; sleep 0.1; done
+    for i in $(seq 1 "$spaces"); do k space; done
+    k Return
+  fi
+  # The stage runs once the ship's shots fly. A Return that came while the reveal ran was not taken: again
+  # while the title stands.
+  xdotool keydown --window "$id" space 2>/dev/null
+  for i in $(seq 1 600); do
+    [ "$(count green)" -gt 0 ] && break
+    [ $((i % 10)) -eq 0 ] && [ "$(count yellow)" -gt 1000 ] && k Return
+    sleep 0.05
+  done
+  [ "$(count green)" -gt 0 ] || { kill $pid; fail "$name: the stage did not start, or the ship does not shoot"; }
+  # 32 frames of the stage, so that a checkpoint falls in it, the ship steered meanwhile; fewer when the
+  # ship is shot down early and the picture stands still.
+  n=0
+  still=0
+  for i in $(seq 1 200); do
+    if ! changed; then
+      still=$((still + 1))
+      [ $still -ge 10 ] && break
+      continue
+    fi
+    still=0
+    n=$((n + 1))
+    [ $n -ge 32 ] && break
+    case $((n % 16)) in
+      1) xdotool keydown --window "$id" Left ;;
+      6) xdotool keyup --window "$id" Left keydown --window "$id" Right ;;
+      11) xdotool keyup --window "$id" Right keydown --window "$id" Up ;;
+      15) xdotool keyup --window "$id" Up ;;
+    esac 2>/dev/null
+  done
+  xdotool keyup --window "$id" space Left Right Up 2>/dev/null
+  k Escape
+  for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  kill -0 $pid 2>/dev/null && { kill $pid; fail "$name: Escape did not end the game"; }
+  wait $pid || fail "$name: the game ended with $?"
+  for i in "$XDG_CONFIG_HOME"/pulse/*-runtime; do [ -L "$i" ] && rm -rf "$(readlink "$i")"; done
+  "$bin" --headless --replay "$work/$name.rec" >"$work/$name.replay.out" 2>&1 ||
+    fail "$name ($audio, Return $when): $(cat "$work/$name.replay.out")"
+  echo "$name ($audio, Return $when, $spaces spaces, $((SECONDS - started)) s): $(head -n 1 "$work/$name.rec"), $(cat "$work/$name.replay.out")"
+}
+
+printf "120 3" > zqt.sss  # every stage can be chosen
+play g1 none reveal 0
+play g2 dummy reveal 0
+play g3 none select 1
+play g4 disk select 2
+play g5 none title 0
+play g6 dummy select 3
+play g7 none select 2
+play g8 disk title 0
+echo "eight games, with and without an audio device: each replayed"

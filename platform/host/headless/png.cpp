@@ -6,28 +6,6 @@
 
 namespace host {
 
-void FrameToRgb(const uint16_t* pixels, int width, int height, int pitch, bool is555, std::vector<uint8_t>* rgb) {
-  rgb->resize(size_t(width) * height * 3);
-  uint8_t* out = rgb->data();
-  for (int y = 0; y < height; ++y) {
-    const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(pixels) + ptrdiff_t(y) * pitch);
-    for (int x = 0; x < width; ++x) {
-      const unsigned p = row[x];
-      unsigned r, g, b;
-      if (is555) {
-        r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-        g = (g << 3) | (g >> 2);
-      } else {
-        r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-        g = (g << 2) | (g >> 4);
-      }
-      *out++ = uint8_t((r << 3) | (r >> 2));
-      *out++ = uint8_t(g);
-      *out++ = uint8_t((b << 3) | (b >> 2));
-    }
-  }
-}
-
 bool WritePng(const std::string& file, const std::vector<uint8_t>& rgb, int width, int height) {
   if (rgb.size() < size_t(width) * height * 3) return false;
   FILE* out = std::fopen(file.c_str(), "wb");

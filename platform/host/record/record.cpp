@@ -160,6 +160,30 @@ int WriteEvent(char* out, size_t size, const Event& e) {
   return 0;
 }
 
+std::string AnswerText(Kind kind, const Answer& a) {
+  char text[128];
+  switch (kind) {
+    case kPoll: WriteEvent(text, sizeof text, a.event); break;
+    case kPad:
+      if (a.pad.connected)
+        std::snprintf(text, sizeof text, "joy %d %u %u %u %u", a.id, a.pad.x, a.pad.y, a.pad.buttons, a.pad.buttonCount);
+      else std::snprintf(text, sizeof text, "joy %d unplug", a.id);
+      break;
+    case kWait: std::snprintf(text, sizeof text, "wait %lld", static_cast<long long>(a.value)); break;
+    case kBox: std::snprintf(text, sizeof text, "answer %lld", static_cast<long long>(a.value)); break;
+    case kWall: std::snprintf(text, sizeof text, "wall %lld", static_cast<long long>(a.value)); break;
+    case kCursor: std::snprintf(text, sizeof text, "cursor %d %d", a.x, a.y); break;
+    case kFail: std::snprintf(text, sizeof text, "fail %s", a.name.c_str()); break;
+    case kLost: std::snprintf(text, sizeof text, "lost"); break;
+    case kAudioOpen: std::snprintf(text, sizeof text, "audio-open %lld %d", static_cast<long long>(a.value), a.x); break;
+    case kAudio: std::snprintf(text, sizeof text, "audio %lld", static_cast<long long>(a.value)); break;
+    default:
+      std::snprintf(text, sizeof text, "sum %016llx", static_cast<unsigned long long>(a.value));
+      break;
+  }
+  return text;
+}
+
 namespace {
 
 bool ParseEvent(const std::vector<std::string>& w, Event* e) {
@@ -222,12 +246,14 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
     return false;
   }
   ++number;
-  if (line != "radire-record " + std::to_string(kFormat)) {
-    *error = "the record's format (" + line.substr(14) + ") is not this program's (" + std::to_string(kFormat) + ")";
+  if (!Int(line.substr(14), kOldestFormat, kFormat, &record->format)) {
+    *error = "the record's format (" + line.substr(14) + ") is not one this program reads (" +
+             std::to_string(kOldestFormat) + " to " + std::to_string(kFormat) + ")";
     return false;
   }
   if (text.back() != '\n') {
-    *error = "the record is truncated (its last line is cut short)";
+    *error = "the record is truncated (its last line, line " +
+             std::to_string(std::count(text.begin(), text.end(), '\n') + 1) + ", is cut short)";
     return false;
   }
   bool started = false;
@@ -359,7 +385,7 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
     return false;
   }
   if (!ended) {
-    *error = "the record is truncated (it has no end line)";
+    *error = "the record is truncated (it has no end line; it stops after line " + std::to_string(number) + ")";
     return false;
   }
   // Answers are taken in the order of their calls, whatever the order of their lines; one call, one answer.
@@ -375,7 +401,8 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
   }
   for (const auto& list : record->answers)
     if (!list.empty() && list.back().frame > record->endFrame) {
-      *error = "the record is corrupt (answers after its end)";
+      *error = "the record is corrupt (an answer at frame " + std::to_string(list.back().frame) +
+               ", after its end at frame " + std::to_string(record->endFrame) + ")";
       return false;
     }
   return true;

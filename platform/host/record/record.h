@@ -13,7 +13,10 @@
 
 namespace host::record {
 
-constexpr int kFormat = 1;
+// Format 2: the shared libraries draw their random numbers apart from the program's. Format 1 records were
+// made while they drew on the program's generator; they are still read.
+constexpr int kFormat = 2;
+constexpr int kOldestFormat = 1;
 // A checksum of the presented frame is kept every this many presentations.
 constexpr int kChecksumEvery = 30;
 
@@ -183,7 +186,11 @@ struct Answer {
 };
 enum Kind { kPoll, kPad, kWait, kBox, kWall, kCursor, kFail, kLost, kAudioOpen, kAudio, kSum, kKinds };
 
+// The answer as its record line says it, after the place ("key down RETURN", "wait 1").
+std::string AnswerText(Kind kind, const Answer& answer);
+
 struct Record {
+  int format = kFormat;
   Header header;
   struct Ticks {
     int frame;
@@ -203,13 +210,16 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error);
 bool Fits(const Record& record, const std::vector<std::pair<std::string, std::string>>& files, std::string* error);
 
 // Answers from a record; what goes out (frames, the window, sounds) goes to `inner`. A replay that
-// goes its own way calls `diverged` with the presentation number, which must not return.
+// goes its own way calls `diverged` with the presentation number and what differed; it must not return.
 class ReplayingHost : public WrappingHost {
  public:
   struct Options {
     bool paced = false;  // wait as the recorded clock did (the window)
-    std::function<void(int frame)> diverged;
+    std::function<void(int frame, const std::string& what)> diverged;
     std::function<void(int frame)> stopped;  // the watcher closed the window or pressed Escape
+    // Called where the recorded run opened its audio output, before the replay opens a device of its own
+    // (false) and after (true).
+    std::function<void(bool opened)> openingAudio;
   };
   ReplayingHost(Host* inner, const Record& record, Options options);
   ~ReplayingHost() override;
@@ -244,7 +254,11 @@ class ReplayingHost : public WrappingHost {
  private:
   // The next answer of `kind` if it belongs to this call, else null.
   const Answer* Take(Kind kind, int index) const;
-  [[noreturn]] void Diverged(int frame) const;
+  // The next answer of `kind`, which this call must have.
+  const Answer& Need(Kind kind, int index);
+  [[noreturn]] void Diverged(int frame, const std::string& what) const;
+  // "the record holds "F:I ..."", for the answer of `kind` the replay is at.
+  std::string Holds(Kind kind) const;
   void PumpAudio();
   bool TicksLeft() const;
   void Pace();

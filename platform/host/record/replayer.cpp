@@ -1,6 +1,8 @@
 // The replaying host: each call is answered from the record, in the order the recorded run made them.
 #include <time.h>
 
+#include <cstdio>
+
 #include "record.h"
 
 namespace host::record {
@@ -18,6 +20,14 @@ constexpr int kFastForwardKey = 0x09;  // Tab
 // A long pause in the recorded run (a message box, a stall) is not waited out in full.
 constexpr int64_t kLongestWaitMs = 2000;
 
+// What the replay asked for, by kind of answer.
+const char* const kAsked[kKinds] = {
+    "an input event",    "a pad reading",          "a wait for input", "a message box's answer",
+    "the calendar time", "the cursor position",    "whether a call fails", "whether surfaces were lost",
+    "the audio output",  "the mixer's next sound", "a checkpoint"};
+
+std::string Place(int frame, int index) { return std::to_string(frame) + ":" + std::to_string(index); }
+
 }  // namespace
 
 ReplayingHost::ReplayingHost(Host* inner, const Record& record, Options options)
@@ -25,9 +35,17 @@ ReplayingHost::ReplayingHost(Host* inner, const Record& record, Options options)
 
 ReplayingHost::~ReplayingHost() = default;
 
-void ReplayingHost::Diverged(int frame) const {
-  options_.diverged(frame);
+void ReplayingHost::Diverged(int frame, const std::string& what) const {
+  options_.diverged(frame, what);
   std::abort();  // `diverged` does not return
+}
+
+std::string ReplayingHost::Holds(Kind kind) const {
+  const auto& list = record_.answers[kind];
+  if (next_[kind] >= list.size()) return "the record holds no more of them";
+  const Answer& a = list[next_[kind]];
+  return "the record holds \"" + (kind == kSum ? std::to_string(a.frame) : Place(a.frame, a.index)) + " " +
+         AnswerText(kind, a) + "\"";
 }
 
 const Answer* ReplayingHost::Take(Kind kind, int index) const {
@@ -35,17 +53,26 @@ const Answer* ReplayingHost::Take(Kind kind, int index) const {
   size_t& next = next_[kind];
   if (next >= list.size()) return nullptr;
   const Answer& a = list[next];
-  if (a.frame < frame_ || (a.frame == frame_ && a.index < index)) Diverged(frame_ + 1);  // a call went missing
+  if (a.frame < frame_ || (a.frame == frame_ && a.index < index))  // a call went missing
+    Diverged(frame_ + 1, Holds(kind) + ", the replay asked for " + kAsked[kind] + " at " + Place(frame_, index));
   if (a.frame != frame_ || a.index != index) return nullptr;
   ++next;
   return &a;
+}
+
+const Answer& ReplayingHost::Need(Kind kind, int index) {
+  const Answer* a = Take(kind, index);
+  if (!a) Diverged(frame_ + 1, Holds(kind) + ", the replay asked for " + kAsked[kind] + " at " + Place(frame_, index));
+  return *a;
 }
 
 uint32_t ReplayingHost::Ticks() {
   const auto& runs = record_.ticks;
   if (tickRun_ < runs.size() && runs[tickRun_].frame == frame_ && tickNext_ < runs[tickRun_].end)
     return lastTick_ = record_.values[tickNext_++];
-  Diverged(frame_ + 1);  // more readings than the recorded run took
+  size_t taken = tickRun_ < runs.size() && runs[tickRun_].frame == frame_ ? runs[tickRun_].end - runs[tickRun_].begin : 0;
+  Diverged(frame_ + 1, "the record holds " + std::to_string(taken) + " tick readings in frame " +
+                           std::to_string(frame_) + ", the replay asked for one more");
 }
 
 bool ReplayingHost::TicksLeft() const {
@@ -68,10 +95,9 @@ bool ReplayingHost::PollEvent(Event* event) {
 bool ReplayingHost::WaitEvent() { return WaitEventFor(-1) > 0; }
 
 int ReplayingHost::WaitEventFor(int) {
-  const Answer* a = Take(kWait, calls_[kWait]++);
-  if (!a) Diverged(frame_ + 1);
+  const Answer& a = Need(kWait, calls_[kWait]++);
   PumpAudio();
-  return int(a->value);
+  return int(a.value);
 }
 
 bool ReplayingHost::SurfacesLost() const { return Take(kLost, calls_[kLost]++) != nullptr; }
@@ -83,19 +109,21 @@ void ReplayingHost::GetCursorPos(int* x, int* y) {
 }
 
 int ReplayingHost::MessageBox(const std::string& caption, const std::string& text, unsigned) {
-  const Answer* a = Take(kBox, calls_[kBox]++);
-  if (!a) Diverged(frame_ + 1);
+  const Answer& a = Need(kBox, calls_[kBox]++);
   inner_->Log("replayed messagebox caption=\"" + caption + "\" text=\"" + text + "\" answer=" +
-              std::to_string(a->value));
+              std::to_string(a.value));
   PumpAudio();
-  return int(a->value);
+  return int(a.value);
 }
 
 JoyReading ReplayingHost::Joystick(int id) {
-  const Answer* a = Take(kPad, calls_[kPad]++);
+  int index = calls_[kPad]++;
+  const Answer* a = Take(kPad, index);
   if (id < 0 || id >= 16) return JoyReading{};
   if (a) {
-    if (a->id != id) Diverged(frame_ + 1);
+    if (a->id != id)
+      Diverged(frame_ + 1, "the record holds \"" + Place(a->frame, a->index) + " " + AnswerText(kPad, *a) +
+                               "\", the replay read pad " + std::to_string(id));
     pads_[id] = a->pad;
   }
   return pads_[id];
@@ -103,13 +131,15 @@ JoyReading ReplayingHost::Joystick(int id) {
 
 bool ReplayingHost::ShouldFail(const char* function) {
   const Answer* a = Take(kFail, calls_[kFail]++);
-  if (a && a->name != function) Diverged(frame_ + 1);
+  if (a && a->name != function)
+    Diverged(frame_ + 1, "the record holds \"" + Place(a->frame, a->index) + " " + AnswerText(kFail, *a) +
+                             "\", the replay asked whether " + function + " fails");
   return a != nullptr;
 }
 
 bool ReplayingHost::OpenAudio(int* sampleRate, AudioCallback callback, void* user) {
-  const Answer* a = Take(kAudioOpen, calls_[kAudioOpen]++);
-  if (!a) Diverged(frame_ + 1);
+  const Answer* a = &Need(kAudioOpen, calls_[kAudioOpen]++);
+  if (options_.openingAudio) options_.openingAudio(false);
   *sampleRate = a->x;
   mixer_ = callback;
   mixerUser_ = user;
@@ -118,6 +148,7 @@ bool ReplayingHost::OpenAudio(int* sampleRate, AudioCallback callback, void* use
     int rate = a->x;
     deviceOpen_ = inner_->OpenAudio(&rate, &ReplayingHost::DeviceThunk, this);
   }
+  if (options_.openingAudio) options_.openingAudio(true);
   return a->value != 0;
 }
 
@@ -145,17 +176,29 @@ void ReplayingHost::Present(const uint16_t* pixels, int width, int height, int p
   // Every answer of this frame must have been asked for.
   for (int k = 0; k < kKinds; ++k) {
     const auto& list = record_.answers[k];
-    if (k != kSum && next_[k] < list.size() && list[next_[k]].frame <= frame_) Diverged(frame_ + 1);
+    if (k != kSum && next_[k] < list.size() && list[next_[k]].frame <= frame_)
+      Diverged(frame_ + 1, Holds(Kind(k)) + ", the replay presented frame " + std::to_string(frame_ + 1) +
+                               " without asking for " + kAsked[k]);
   }
-  if (TicksLeft()) Diverged(frame_ + 1);
+  if (TicksLeft())
+    Diverged(frame_ + 1, "the record holds " + std::to_string(record_.ticks[tickRun_].end - tickNext_) +
+                             " more tick readings in frame " + std::to_string(frame_) + ", the replay presented frame " +
+                             std::to_string(frame_ + 1) + " without them");
   if (tickRun_ < record_.ticks.size() && record_.ticks[tickRun_].frame == frame_ && ++tickRun_ < record_.ticks.size())
     tickNext_ = record_.ticks[tickRun_].begin;
   ++frame_;
   for (int& c : calls_) c = 0;
-  if (frame_ > record_.endFrame) Diverged(frame_);
+  if (frame_ > record_.endFrame)
+    Diverged(frame_, "the record ends at frame " + std::to_string(record_.endFrame) + ", the replay went on");
   if (const Answer* sum = Take(kSum, 0)) {
     ++checkpoints_;
-    if (uint64_t(sum->value) != FrameChecksum(pixels, width, height, pitch, is555)) Diverged(frame_);
+    uint64_t replayed = FrameChecksum(pixels, width, height, pitch, is555);
+    if (uint64_t(sum->value) != replayed) {
+      char what[96];
+      std::snprintf(what, sizeof what, "checkpoint sum %016llx recorded, %016llx replayed",
+                    static_cast<unsigned long long>(sum->value), static_cast<unsigned long long>(replayed));
+      Diverged(frame_, what);
+    }
   }
   if (options_.paced) Pace();
 }
@@ -199,9 +242,15 @@ void ReplayingHost::Pace() {
 }
 
 void ReplayingHost::Finish() {
-  if (frame_ != record_.endFrame || TicksLeft()) Diverged(frame_);
+  if (frame_ != record_.endFrame)
+    Diverged(frame_, "the replay ended after frame " + std::to_string(frame_) + ", the record at frame " +
+                         std::to_string(record_.endFrame));
+  if (TicksLeft())
+    Diverged(frame_, "the record holds " + std::to_string(record_.ticks[tickRun_].end - tickNext_) +
+                         " more tick readings, the replay ended without them");
   for (int k = 0; k < kKinds; ++k)
-    if (next_[k] < record_.answers[k].size()) Diverged(frame_);
+    if (next_[k] < record_.answers[k].size())
+      Diverged(frame_, Holds(Kind(k)) + ", the replay ended without asking for " + kAsked[k]);
 }
 
 }  // namespace host::record

@@ -14,6 +14,9 @@ namespace {
 uint32_t Read32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
 uint16_t Read16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 
+// A compressed picture up to this size is taken whatever its data: a 1024 x 1024 picture at most.
+constexpr int64_t kRleFreePixels = 1 << 20;
+
 // The sizes the headers claim, checked against the bytes there are.
 bool HeadersSound(const uint8_t* d, size_t size) {
   if (size < 14 + 12 || d[0] != 'B' || d[1] != 'M') return false;
@@ -41,7 +44,11 @@ bool HeadersSound(const uint8_t* d, size_t size) {
   if (compression == 0 || compression == 3) {
     int64_t row = ((width * bits + 31) / 32) * 4;
     if (int64_t(offset) + row * height > int64_t(size)) return false;
-  } else if (compression != 1 && compression != 2) {
+  } else if (compression == 1 || compression == 2) {
+    // Run-length data may end the picture early, so its size bounds nothing by itself. A run spans at most
+    // 255 pixels in two bytes: past a small picture, the data must be as large as runs would need.
+    if (width * height > kRleFreePixels && width * height > int64_t(size - offset) * 128) return false;
+  } else {
     return false;
   }
   return true;

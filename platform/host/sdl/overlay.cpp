@@ -1,12 +1,18 @@
 #include "overlay.h"
 
+#ifndef __EMSCRIPTEN__
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#ifdef __EMSCRIPTEN__
+#include "gdi/font.h"
+#endif
 
 namespace host {
 
@@ -21,6 +27,17 @@ bool OverlayText::Open() {
   FT_Library library = nullptr;
   if (FT_Init_FreeType(&library)) return false;
   library_ = library;
+#ifdef __EMSCRIPTEN__
+  // No fontconfig in the browser: the packaged faces.
+  std::string path;
+  int faceIndex = 0;
+  FT_Face packaged = nullptr;
+  if (platform::FindFaceFile("sans-serif", &path, &faceIndex) &&
+      FT_New_Face(library, path.c_str(), faceIndex, &packaged))
+    packaged = nullptr;
+  face_ = packaged;
+  return packaged != nullptr;
+#else
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) return false;
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:weight=bold"));
@@ -40,6 +57,7 @@ bool OverlayText::Open() {
   FcConfigDestroy(config);
   face_ = face;
   return face != nullptr;
+#endif
 }
 
 SDL_Texture* OverlayText::Render(SDL_Renderer* renderer, const std::string& text, int pixels, int* width,

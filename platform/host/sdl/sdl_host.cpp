@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "../../kernel/codepage.h"
 #include "../headless/headless.h"
@@ -83,6 +84,7 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
     if (!warning.empty()) std::fprintf(stderr, "radire: %s\n", warning.c_str());
   }
   if (options_.smooth >= 0) settings_.smooth = options_.smooth;
+  if (!options_.logFile.empty()) std::ofstream(options_.logFile, std::ios::trunc);
   platform::SetMusicVolume(settings_.mute ? 0 : settings_.music);
   // Pads already connected are announced only by events the message loop has not taken yet, and the
   // joystick set-up comes before it: open them now.
@@ -130,10 +132,10 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
           *out = Event{EventType::Activate, 0};
           return true;
         case SDL_WINDOWEVENT_MOVED:
-          *out = Event{EventType::Moved};
-          out->x = e.window.data1;
-          out->y = e.window.data2;
-          return true;
+          // The program's primary surface is its own picture, not the desktop: were the window's place on
+          // the desktop its client origin, the game would blit off the surface and show nothing (as under
+          // any window manager, which places the window).
+          return false;
         case SDL_WINDOWEVENT_CLOSE: *out = Event{EventType::Close}; return true;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SHOWN:
@@ -362,6 +364,11 @@ void SdlHost::SaveSettings() {
 }
 
 bool SdlHost::PollEvent(Event* event) {
+  if (frameLimitReached_) {
+    frameLimitReached_ = false;
+    *event = Event{EventType::Close};
+    return true;
+  }
   SDL_Event e;
   while (SDL_PollEvent(&e))
     if (Translate(e, event)) return true;
@@ -373,6 +380,7 @@ bool SdlHost::WaitEvent() { return Wait(-1) > 0; }
 int SdlHost::WaitEventFor(int ms) { return std::max(0, Wait(ms)); }
 
 int SdlHost::Wait(int ms) {
+  if (frameLimitReached_) return 1;  // PollEvent has the close
   const uint32_t start = SDL_GetTicks();
   for (;;) {
     int slice = ms < 0 ? -1 : std::max(0, ms - int(SDL_GetTicks() - start));
@@ -459,6 +467,10 @@ int SdlHost::DesktopHeight() {
 
 void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, bool is555) {
   pumped_ = false;
+  if (++presentations_ == options_.frames) {
+    Log("frame limit reached");
+    frameLimitReached_ = true;
+  }
   if (!renderer_) return;
   if (noteUntil_ && SDL_TICKS_PASSED(SDL_GetTicks(), noteUntil_)) {
     ExpireNote();
@@ -515,6 +527,11 @@ void SdlHost::WaitForSync(bool presented) {
   }
   if (now < nextSync_) SDL_Delay(uint32_t((nextSync_ - now) * 1000 / second));
   nextSync_ += period;
+}
+
+void SdlHost::Log(const std::string& line) {
+  if (options_.logFile.empty()) return;
+  std::ofstream(options_.logFile, std::ios::app) << presentations_ << " " << line << "\n";
 }
 
 void SdlHost::ShowCursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }

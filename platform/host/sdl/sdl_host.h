@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "../host.h"
@@ -17,6 +18,8 @@ struct SdlOptions {
   int scale = 0;        // 0: the kept window size, else the program's size times this
   int smooth = -1;      // -1: as kept; 0 sharp; 1 smooth
   bool vsync = true;
+  int frames = 0;       // end the run (WM_CLOSE) after this many presentations; 0: no limit
+  std::string logFile;  // the platform's event log, as the headless host writes it
 };
 
 class SdlHost : public Host {
@@ -54,7 +57,7 @@ class SdlHost : public Host {
   bool OpenAudio(int* sampleRate, AudioCallback callback, void* user) override;
   void LockAudio() override;
   void UnlockAudio() override;
-  void Log(const std::string&) override {}
+  void Log(const std::string& line) override;
   bool ShouldFail(const char*) override { return false; }
 
  private:
@@ -109,6 +112,8 @@ class SdlHost : public Host {
   uint64_t nextSync_ = 0;
   void WaitForSync(bool presented);
   bool fullScreen_ = false;
+  int presentations_ = 0;
+  bool frameLimitReached_ = false;  // the close it asks for is still to be taken
   bool focused_ = true;
   bool paused_ = false;
   OverlayText words_;

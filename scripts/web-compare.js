@@ -1,0 +1,53 @@
+// Compares two runs of the headless play-through: node web-compare.js NATIVE-DIR WEB-DIR
+// Prints "same score (...) and N frames", or what differs. Frames are the PNG shots, compared by pixels.
+"use strict";
+const fs = require("fs");
+const path = require("path");
+const zlib = require("zlib");
+
+function pixels(file) {
+  const d = fs.readFileSync(file);
+  let pos = 8, w = 0, h = 0;
+  const idat = [];
+  while (pos < d.length) {
+    const n = d.readUInt32BE(pos), type = d.toString("latin1", pos + 4, pos + 8);
+    if (type === "IHDR") (w = d.readUInt32BE(pos + 8)), (h = d.readUInt32BE(pos + 12));
+    if (type === "IDAT") idat.push(d.subarray(pos + 8, pos + 8 + n));
+    pos += 12 + n;
+  }
+  const raw = zlib.inflateSync(Buffer.concat(idat)), stride = w * 3, out = Buffer.alloc(stride * h);
+  for (let y = 0; y < h; ++y) {
+    const f = raw[y * (stride + 1)], src = y * (stride + 1) + 1, row = y * stride;
+    for (let i = 0; i < stride; ++i) {
+      const a = i >= 3 ? out[row + i - 3] : 0, b = y ? out[row - stride + i] : 0;
+      const c = i >= 3 && y ? out[row - stride + i - 3] : 0;
+      let p = 0;
+      if (f === 1) p = a;
+      else if (f === 2) p = b;
+      else if (f === 3) p = (a + b) >> 1;
+      else if (f === 4) {
+        const q = a + b - c, pa = Math.abs(q - a), pb = Math.abs(q - b), pc = Math.abs(q - c);
+        p = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      out[row + i] = (raw[src + i] + p) & 255;
+    }
+  }
+  return out;
+}
+
+const [native, web] = process.argv.slice(2);
+const read = (dir) => (fs.existsSync(path.join(dir, "zqt.sss")) ? fs.readFileSync(path.join(dir, "zqt.sss"), "latin1") : "(none)");
+const bad = [];
+if (read(native) !== read(web)) bad.push(`score ${read(native)} natively, ${read(web)} in WebAssembly`);
+const frames = fs.readdirSync(native).filter((n) => n.endsWith(".png")).map((n) => parseInt(n)).sort((a, b) => a - b);
+for (const f of frames) {
+  const w = path.join(web, f + ".png");
+  if (!fs.existsSync(w)) bad.push(`frame ${f} missing`);
+  else {
+    const a = pixels(path.join(native, f + ".png")), b = pixels(w);
+    let differ = 0;
+    for (let i = 0; i < a.length; i += 3) if (a[i] !== b[i] || a[i + 1] !== b[i + 1] || a[i + 2] !== b[i + 2]) ++differ;
+    if (differ || a.length !== b.length) bad.push(`frame ${f}: ${differ} pixels differ`);
+  }
+}
+console.log(bad.length ? bad.join("; ") : `same score (${read(native)}) and ${frames.length} frames`);
