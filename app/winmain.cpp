@@ -1,6 +1,7 @@
 // The process entry: the window class, the one window, set-up, then the main loop.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "ox.h"
@@ -51,9 +52,24 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand) {
   return window;
 }
 
+// Whether the command line holds the word `word`.
+bool HasWord(const char* line, const char* word) {
+  const size_t n = std::strlen(word);
+  for (const char* p = line; p && *p;) {
+    while (*p == ' ' || *p == '\t') ++p;
+    const char* end = p;
+    while (*end && *end != ' ' && *end != '\t') ++end;
+    if (size_t(end - p) == n && std::strncmp(p, word, n) == 0) return true;
+    p = end;
+  }
+  return false;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  // "-window" runs the program in the library's windowed mode instead of full screen.
+  if (HasWord(commandLine, "-window")) libraryState.fullScreen = 0;
   if (!CreateMainWindow(instance, showCommand)) return 1;
   libraryState.instance = instance;
   // A longer command line is cut to the buffer.

@@ -234,6 +234,7 @@ void RestoreSurfaces() {
   if (!screen.front) return;
   screen.front->Restore();
   if (screen.useAccelerator == 0 && screen.back && screen.back->IsLost() == DDERR_SURFACELOST) screen.back->Restore();
+  if (screen.shown && screen.shown->IsLost() == DDERR_SURFACELOST) screen.shown->Restore();
   for (int i = 0; i < 2; ++i)
     if (objects[i].surface && objects[i].surface->IsLost() == DDERR_SURFACELOST) objects[i].surface->Restore();
   for (int i = 2; i < kObjectCount; ++i) {

@@ -27,7 +27,8 @@ Paths WidestPaths();
 extern Paths paths;
 inline bool Plain() { return paths == Paths::plain; }
 
-// A plain surface of `caps` from `ddraw`; null on failure, with DirectDraw's answer in `result`.
+// A plain surface of `caps` from `ddraw`; null on failure, with DirectDraw's answer in `result`. It takes
+// the display's format, or 5-6-5 where the display is not 16-bit (the screen then converts when it shows).
 inline IDirectDrawSurface* CreatePlainSurface(IDirectDraw* ddraw, int width, int height, DWORD caps,
                                               HRESULT* result) {
   DDSURFACEDESC desc;
@@ -37,6 +38,15 @@ inline IDirectDrawSurface* CreatePlainSurface(IDirectDraw* ddraw, int width, int
   desc.dwWidth = DWORD(width);
   desc.dwHeight = DWORD(height);
   desc.ddsCaps.dwCaps = caps;
+  if (screen.shown) {
+    desc.dwFlags |= DDSD_PIXELFORMAT;
+    desc.ddpfPixelFormat.dwSize = sizeof desc.ddpfPixelFormat;
+    desc.ddpfPixelFormat.dwFlags = DDPF_RGB;
+    desc.ddpfPixelFormat.dwRGBBitCount = 16;
+    desc.ddpfPixelFormat.dwRBitMask = 0xF800;
+    desc.ddpfPixelFormat.dwGBitMask = 0x07E0;
+    desc.ddpfPixelFormat.dwBBitMask = 0x001F;
+  }
   IDirectDrawSurface* surface = nullptr;
   *result = ddraw->CreateSurface(&desc, &surface, nullptr);
   return FAILED(*result) ? nullptr : surface;

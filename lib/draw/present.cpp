@@ -1,6 +1,9 @@
 // Presentation: the transition overlay, the scroll page, then the back surface shown by a page flip or a
 // copy onto the front surface; and the clip-rectangle wipe.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "ox.h"
 
@@ -101,6 +104,70 @@ void DrawScrollPage() {
   if (p.pageOffset < 0) p.pageOffset = 0;
 }
 
+int Bits(DWORD mask) {
+  int n = 0;
+  for (; mask; mask &= mask - 1) ++n;
+  return n;
+}
+
+int Shift(DWORD mask) {
+  int n = 0;
+  while (mask && !(mask & 1)) mask >>= 1, ++n;
+  return n;
+}
+
+// The value of a 5- or 6-bit channel in a channel of `mask`: widened to 8 bits by repeating its top bits,
+// then cut to the mask's width.
+void ChannelTable(DWORD* table, int levels, int bits, DWORD mask) {
+  int to = Bits(mask), at = Shift(mask);
+  for (int v = 0; v < levels; ++v) {
+    DWORD eight = DWORD(v << (8 - bits)) | DWORD(v >> (2 * bits - 8));
+    table[v] = (to >= 8 ? eight << (to - 8) : eight >> (8 - to)) << at;
+  }
+}
+
+// The back surface (5-6-5) into `shown`, in the display's 24- or 32-bit format.
+HRESULT Convert() {
+  DDPIXELFORMAT f;
+  std::memset(&f, 0, sizeof f);
+  f.dwSize = sizeof f;
+  HRESULT r = screen.shown->GetPixelFormat(&f);
+  if (FAILED(r)) return r;
+  DWORD red[32], green[64], blue[32];
+  ChannelTable(red, 32, 5, f.dwRBitMask);
+  ChannelTable(green, 64, 6, f.dwGBitMask);
+  ChannelTable(blue, 32, 5, f.dwBBitMask);
+  const int bytes = int(f.dwRGBBitCount / 8);
+  DDSURFACEDESC from, to;
+  std::memset(&from, 0, sizeof from);
+  std::memset(&to, 0, sizeof to);
+  from.dwSize = to.dwSize = sizeof from;
+  r = screen.back->Lock(nullptr, &from, DDLOCK_WAIT, nullptr);
+  if (FAILED(r)) return r;
+  r = screen.shown->Lock(nullptr, &to, DDLOCK_WAIT, nullptr);
+  if (FAILED(r)) {
+    screen.back->Unlock(from.lpSurface);
+    return r;
+  }
+  const int w = int(std::min(from.dwWidth, to.dwWidth)), h = int(std::min(from.dwHeight, to.dwHeight));
+  for (int y = 0; y < h; ++y) {
+    const uint16_t* in = reinterpret_cast<const uint16_t*>(static_cast<const char*>(from.lpSurface) + y * from.lPitch);
+    unsigned char* out = static_cast<unsigned char*>(to.lpSurface) + y * to.lPitch;
+    if (bytes == 4) {
+      DWORD* o = reinterpret_cast<DWORD*>(out);
+      for (int x = 0; x < w; ++x) o[x] = red[in[x] >> 11] | green[(in[x] >> 5) & 63] | blue[in[x] & 31];
+    } else {
+      for (int x = 0; x < w; ++x, out += 3) {
+        DWORD v = red[in[x] >> 11] | green[(in[x] >> 5) & 63] | blue[in[x] & 31];
+        out[0] = BYTE(v), out[1] = BYTE(v >> 8), out[2] = BYTE(v >> 16);
+      }
+    }
+  }
+  screen.shown->Unlock(to.lpSurface);
+  screen.back->Unlock(from.lpSurface);
+  return DD_OK;
+}
+
 void Present() {
   const LibraryState& s = libraryState;
   if (!screen.front || !screen.back) return;
@@ -113,14 +180,17 @@ void Present() {
     return;
   }
   RECT source = {0, 0, screen.width, screen.height};
-  HRESULT r;
-  if (s.windowOptions == 0) {
-    r = screen.front->BltFast(DWORD(s.clientOrigin.x), DWORD(s.clientOrigin.y), screen.back, &source, DDBLTFAST_WAIT);
-  } else {
-    RECT dest = {s.clientOrigin.x, s.clientOrigin.y, s.clientOrigin.x + screen.width,
-                 s.clientOrigin.y + screen.height};
-    r = screen.front->Blt(&dest, screen.back, &source, DDBLT_WAIT, nullptr);
+  IDirectDrawSurface* from = screen.back;
+  HRESULT r = DD_OK;
+  if (screen.shown) {
+    r = Convert();
+    from = screen.shown;
   }
+  RECT dest = {s.clientOrigin.x, s.clientOrigin.y, s.clientOrigin.x + screen.width, s.clientOrigin.y + screen.height};
+  if (SUCCEEDED(r))
+    r = s.windowOptions == 0
+            ? screen.front->BltFast(DWORD(dest.left), DWORD(dest.top), from, &source, DDBLTFAST_WAIT)
+            : screen.front->Blt(&dest, from, &source, DDBLT_WAIT, nullptr);
   if (r == DDERR_SURFACELOST) RestoreSurfaces();
 }
 

@@ -1,4 +1,4 @@
-// The screen: DirectDraw set-up on a 16-bit display, the pixel format, the sine table, the clip rectangle,
+// The screen: DirectDraw set-up (16-bit surfaces, converted when shown on a deeper display), the pixel format, the sine table, the clip rectangle,
 // the teardown and the colour-depth check.
 #include <cmath>
 #include <cstring>
@@ -148,6 +148,18 @@ int Screen(int width, int height, int memoryMode) {
     return Fail("スプライト(Front)が生成できません", r);
   }
 
+  // The library draws 16-bit pixels. On a display of another depth (a window on a 24- or 32-bit desktop)
+  // its surfaces stay 16-bit and each frame is converted once, into a surface of the display's format.
+  DDPIXELFORMAT display;
+  std::memset(&display, 0, sizeof display);
+  display.dwSize = sizeof display;
+  if (SUCCEEDED(screen.front->GetPixelFormat(&display)) && display.dwRGBBitCount != 16) {
+    bool convertible = (display.dwFlags & DDPF_RGB) && (display.dwRGBBitCount == 24 || display.dwRGBBitCount == 32);
+    if (chain || !convertible) return Fail("画面の色数に対応していません", DDERR_INVALIDPIXELFORMAT);
+    screen.shown = CreatePlain(width, height, placement, &r);
+    if (!screen.shown) return Fail("スプライト(Back)が取得できません", r);
+  }
+
   if (chain) {
     DDSCAPS caps = {DDSCAPS_BACKBUFFER};
     r = screen.front->GetAttachedSurface(&caps, &screen.back);
@@ -220,7 +232,8 @@ void ReleaseAll() {
     if (screen.front) screen.front->Release();
     // The separate back surface is given back too, not left to the DirectDraw object.
     if (screen.back) screen.back->Release();
-    screen.front = screen.back = nullptr;
+    if (screen.shown) screen.shown->Release();
+    screen.front = screen.back = screen.shown = nullptr;
     if (screen.clipper) {
       screen.clipper->Release();
       screen.clipper = nullptr;

@@ -195,6 +195,9 @@ struct ScreenState {
   IDirectDrawSurface* front = nullptr;
   IDirectDrawSurface* back = nullptr;
   IDirectDrawClipper* clipper = nullptr;
+  // On a display that is not 16-bit (a window on a 32-bit desktop): the back surface converted to the
+  // display's format, which is what reaches the front surface. Null otherwise.
+  IDirectDrawSurface* shown = nullptr;
   int useAccelerator = 0;
   int canStretch = 0;
 };

@@ -1,5 +1,10 @@
-// DirectDraw: the DirectDraw object and 16-bit software surfaces. What reaches the primary surface is shown
-// by the host. Rectangles, locks, DCs and lost surfaces are checked as DirectDraw checks them.
+// DirectDraw: the DirectDraw object and software surfaces. What reaches the primary surface is shown by the
+// host. Rectangles, locks, DCs and lost surfaces are checked as DirectDraw checks them.
+//
+// A surface takes the display's pixel format unless it asks for one: 16 bits (5-6-5, or 5-5-5 on such a
+// display) in a 16-bit mode or on a 16-bit desktop, 32 bits (8-8-8) on a 24- or 32-bit one. The host is
+// shown 16-bit frames: a 32-bit primary is cut down to them, which gives back exactly the 16-bit picture a
+// program expanded into it. Palettes are not modelled: an 8-bit display gets 16-bit surfaces.
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -58,10 +63,10 @@ struct Rect {
 
 class Surface : public IDirectDrawSurface {
  public:
-  Surface(DirectDraw* owner, int width, int height, DWORD caps, bool is555)
-      : owner_(owner), width_(width), height_(height), caps_(caps) {
+  Surface(DirectDraw* owner, int width, int height, DWORD caps, int bits, bool is555)
+      : owner_(owner), width_(width), height_(height), caps_(caps), bytes_(bits == 32 ? 4 : 2) {
     // Rows are padded, so code that ignores the pitch shows.
-    pitch_ = ((width * 2 + 15) & ~15) + 16;
+    pitch_ = ((width * bytes_ + 15) & ~15) + 16;
     pixels_.assign(size_t(pitch_ / 2) * height, 0);
     target_.pixels = pixels_.data();
     target_.width = width;
@@ -169,8 +174,10 @@ class Surface : public IDirectDrawSurface {
     std::memset(f, 0, sizeof *f);
     f->dwSize = sizeof *f;
     f->dwFlags = DDPF_RGB;
-    f->dwRGBBitCount = 16;
-    if (target_.is555) {
+    f->dwRGBBitCount = DWORD(bytes_ * 8);
+    if (bytes_ == 4) {
+      f->dwRBitMask = 0xFF0000, f->dwGBitMask = 0x00FF00, f->dwBBitMask = 0x0000FF;
+    } else if (target_.is555) {
       f->dwRBitMask = 0x7C00, f->dwGBitMask = 0x03E0, f->dwBBitMask = 0x001F;
     } else {
       f->dwRBitMask = 0xF800, f->dwGBitMask = 0x07E0, f->dwBBitMask = 0x001F;
@@ -196,6 +203,7 @@ class Surface : public IDirectDrawSurface {
   }
   bool Contains(const Rect& r) const { return r.l >= 0 && r.t >= 0 && r.l <= r.r && r.t <= r.b && r.r <= width_ && r.b <= height_; }
   uint16_t* Row(int y) { return pixels_.data() + size_t(y) * (pitch_ / 2); }
+  uint32_t* Row32(int y) { return reinterpret_cast<uint32_t*>(Row(y)); }
   // Busy: locked or with its DC out.
   bool Busy() const { return locked_ || dc_ != nullptr; }
   void DropDC();
@@ -203,6 +211,8 @@ class Surface : public IDirectDrawSurface {
   // Before the pixels change where no presentation follows: the host may still hold the last one here.
   void Changing() { host::Current().PixelsChanging(pixels_.data(), pixels_.data() + pixels_.size()); }
   void Copy(Surface* src, const Rect& s, const Rect& d, bool keyed);
+  void Copy32(Surface* src, const Rect& s, const Rect& d, bool keyed);
+  template <class Pixel>
   void Stretch(Surface* src, const Rect& s, const Rect& d, bool keyed);
 
   friend void SyncLoss();
@@ -210,7 +220,9 @@ class Surface : public IDirectDrawSurface {
   ULONG refs_ = 1;
   int width_, height_, pitch_;
   DWORD caps_;
+  int bytes_;  // 2 or 4 a pixel
   std::vector<uint16_t> pixels_;
+  std::vector<uint16_t> shown_;  // a 32-bit primary's last frame as the host is shown it
   platform::PixelTarget target_;
   DDCOLORKEY key_ = {0, 0};
   bool hasKey_ = false;
@@ -348,6 +360,8 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC desc, IDirectDrawSurface** sur
   if (!level_) return DDERR_NOCOOPERATIVELEVELSET;
   DWORD caps = desc->ddsCaps.dwCaps;
   bool is555 = host::Current().DisplayIs555();
+  // The display's depth: the mode's when one is set, else the desktop's.
+  int bits = (modeSet_ ? modeBits_ : host::Current().DesktopBits()) >= 24 ? 32 : 16;
   if (caps & DDSCAPS_PRIMARYSURFACE) {
     if (desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
     if (hasPrimary) return DDERR_PRIMARYSURFACEALREADYEXISTS;
@@ -361,10 +375,10 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC desc, IDirectDrawSurface** sur
     if (Fails("CreateSurface")) return DDERR_OUTOFMEMORY;
     int w = modeSet_ ? modeWidth_ : host::Current().DesktopWidth();
     int h = modeSet_ ? modeHeight_ : host::Current().DesktopHeight();
-    Surface* front = new Surface(this, w, h, caps | DDSCAPS_VISIBLE | (chain ? DDSCAPS_FRONTBUFFER : 0), is555);
+    Surface* front = new Surface(this, w, h, caps | DDSCAPS_VISIBLE | (chain ? DDSCAPS_FRONTBUFFER : 0), bits, is555);
     if (chain) {
       Surface* back = new Surface(this, w, h, (caps & ~(DDSCAPS_PRIMARYSURFACE | DDSCAPS_FRONTBUFFER)) | DDSCAPS_BACKBUFFER,
-                                  is555);
+                                  bits, is555);
       front->Attach(back);
     }
     hasPrimary = true;
@@ -377,9 +391,19 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC desc, IDirectDrawSurface** sur
   int64_t w = desc->dwWidth, h = desc->dwHeight;
   if (w < 1 || h < 1 || w > kMaxSide || h > kMaxSide) return DDERR_INVALIDPARAMS;
   if (w * h > kMaxPixels) return DDERR_OUTOFMEMORY;
+  if (desc->dwFlags & DDSD_PIXELFORMAT) {
+    // An RGB format of its own: 5-6-5, 5-5-5 or 8-8-8 in 32 bits.
+    const DDPIXELFORMAT& f = desc->ddpfPixelFormat;
+    if (f.dwSize != sizeof f || !(f.dwFlags & DDPF_RGB)) return DDERR_INVALIDPIXELFORMAT;
+    DWORD r = f.dwRBitMask, g = f.dwGBitMask, b = f.dwBBitMask;
+    if (f.dwRGBBitCount == 16 && r == 0xF800 && g == 0x07E0 && b == 0x001F) bits = 16, is555 = false;
+    else if (f.dwRGBBitCount == 16 && r == 0x7C00 && g == 0x03E0 && b == 0x001F) bits = 16, is555 = true;
+    else if (f.dwRGBBitCount == 32 && r == 0xFF0000 && g == 0x00FF00 && b == 0x0000FF) bits = 32;
+    else return DDERR_INVALIDPIXELFORMAT;
+  }
   if (Fails("CreateSurface")) return DDERR_OUTOFMEMORY;
   if (!(caps & DDSCAPS_SYSTEMMEMORY)) caps |= DDSCAPS_VIDEOMEMORY;
-  *surface = new Surface(this, int(w), int(h), caps, is555);
+  *surface = new Surface(this, int(w), int(h), caps, bits, is555);
   return DD_OK;
 }
 
@@ -390,7 +414,8 @@ HRESULT Surface::GetDC(HDC* dc) {
   if (lost_) return DDERR_SURFACELOST;
   if (dc_) return DDERR_DCALREADYCREATED;
   if (locked_) return DDERR_SURFACEBUSY;
-  if (Fails("IDirectDrawSurface::GetDC")) return DDERR_CANTCREATEDC;
+  // The stand-in's GDI draws 16-bit pixels only.
+  if (bytes_ != 2 || Fails("IDirectDrawSurface::GetDC")) return DDERR_CANTCREATEDC;
   Changing();
   // The surface keeps its one DC, so that taking it allocates nothing.
   dcStorage_ = platform::DeviceContext{};
@@ -463,15 +488,38 @@ void Surface::Copy(Surface* src, const Rect& s, const Rect& d, bool keyed) {
   }
 }
 
+void Surface::Copy32(Surface* src, const Rect& s, const Rect& d, bool keyed) {
+  int w = s.w(), h = s.h();
+  if (w <= 0 || h <= 0) return;
+  uint32_t key = src->key_.dwColorSpaceLowValue;
+  bool same = src == this;
+  bool upward = same && d.t > s.t;
+  bool leftward = same && d.l > s.l;
+  for (int k = 0; k < h; ++k) {
+    int y = upward ? h - 1 - k : k;
+    uint32_t* dr = Row32(d.t + y) + d.l;
+    const uint32_t* sr = src->Row32(s.t + y) + s.l;
+    if (!keyed) {
+      std::memmove(dr, sr, size_t(w) * 4);
+      continue;
+    }
+    for (int i = 0; i < w; ++i) {
+      int x = leftward ? w - 1 - i : i;
+      if (sr[x] != key) dr[x] = sr[x];
+    }
+  }
+}
+
+template <class Pixel>
 void Surface::Stretch(Surface* src, const Rect& s, const Rect& d, bool keyed) {
   int sw = s.w(), sh = s.h(), dw = d.w(), dh = d.h();
   if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
-  uint16_t key = uint16_t(src->key_.dwColorSpaceLowValue);
+  Pixel key = Pixel(src->key_.dwColorSpaceLowValue);
   for (int y = 0; y < dh; ++y) {
-    const uint16_t* sr = src->Row(s.t + int(int64_t(y) * sh / dh)) + s.l;
-    uint16_t* dr = Row(d.t + y) + d.l;
+    const Pixel* sr = reinterpret_cast<const Pixel*>(src->Row(s.t + int(int64_t(y) * sh / dh))) + s.l;
+    Pixel* dr = reinterpret_cast<Pixel*>(Row(d.t + y)) + d.l;
     for (int x = 0; x < dw; ++x) {
-      uint16_t v = sr[int64_t(x) * sw / dw];
+      Pixel v = sr[int64_t(x) * sw / dw];
       if (!keyed || v != key) dr[x] = v;
     }
   }
@@ -479,7 +527,26 @@ void Surface::Stretch(Surface* src, const Rect& s, const Rect& d, bool keyed) {
 
 void Surface::Present(const Rect& shown) {
   if (!primary() || shown.w() <= 0 || shown.h() <= 0) return;
-  host::Current().Present(Row(shown.t) + shown.l, shown.w(), shown.h(), pitch_, target_.is555);
+  if (bytes_ == 2) {
+    host::Current().Present(Row(shown.t) + shown.l, shown.w(), shown.h(), pitch_, target_.is555);
+    return;
+  }
+  // The host takes 16-bit frames: each 8-bit channel keeps its top bits.
+  bool is555 = host::Current().DisplayIs555();
+  if (shown_.empty()) shown_.assign(size_t(width_) * height_, 0);
+  host::Current().PixelsChanging(shown_.data(), shown_.data() + shown_.size());
+  for (int y = shown.t; y < shown.b; ++y) {
+    const uint32_t* from = Row32(y);
+    uint16_t* to = shown_.data() + size_t(y) * width_;
+    for (int x = shown.l; x < shown.r; ++x) {
+      uint32_t p = from[x];
+      unsigned r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+      to[x] = is555 ? uint16_t(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3))
+                    : uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
+    }
+  }
+  host::Current().Present(shown_.data() + size_t(shown.t) * width_ + shown.l, shown.w(), shown.h(), width_ * 2,
+                          is555);
 }
 
 HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface* source, LPRECT sourceRect, DWORD flags, LPDDBLTFX fx) {
@@ -492,6 +559,11 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface* source, LPRECT sourceR
   if (flags & DDBLT_COLORFILL) {
     if (!fx || fx->dwSize != sizeof(DDBLTFX) || src) return DDERR_INVALIDPARAMS;
     if (!Contains(d)) return DDERR_INVALIDRECT;
+    if (bytes_ == 4) {
+      for (int y = d.t; y < d.b; ++y) std::fill(Row32(y) + d.l, Row32(y) + d.r, uint32_t(fx->dwFillColor));
+      Present(d);
+      return DD_OK;
+    }
     uint16_t v = uint16_t(fx->dwFillColor);
     // Black and white are one byte repeated, and memset is the fastest fill there is.
     bool bytewise = (v & 0xFF) == (v >> 8);
@@ -505,6 +577,8 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface* source, LPRECT sourceR
     return DD_OK;
   }
   if (!src) return DDERR_INVALIDPARAMS;
+  // The blitter converts no pixel format to another.
+  if (src->bytes_ != bytes_) return DDERR_INVALIDPIXELFORMAT;
   bool keyed = flags & DDBLT_KEYSRC;
   if (keyed && !src->hasKey_) return DDERR_NOCOLORKEY;
   Rect s = sourceRect ? Rect{int(sourceRect->left), int(sourceRect->top), int(sourceRect->right), int(sourceRect->bottom)}
@@ -523,10 +597,14 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface* source, LPRECT sourceR
   } else if (!Contains(d)) {
     return DDERR_INVALIDRECT;
   }
-  if (d.w() == s.w() && d.h() == s.h())
-    Copy(src, s, d, keyed);
-  else
-    Stretch(src, s, d, keyed);
+  if (d.w() == s.w() && d.h() == s.h()) {
+    if (bytes_ == 4) Copy32(src, s, d, keyed);
+    else Copy(src, s, d, keyed);
+  } else if (bytes_ == 4) {
+    Stretch<uint32_t>(src, s, d, keyed);
+  } else {
+    Stretch<uint16_t>(src, s, d, keyed);
+  }
   Present(d);
   return DD_OK;
 }
@@ -538,16 +616,19 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, LPRECT so
   if (lost_ || src->lost_) return DDERR_SURFACELOST;
   if (Busy() || src->Busy()) return DDERR_SURFACEBUSY;
   if (clipper_) return DDERR_BLTFASTCANTCLIP;
+  if (src->bytes_ != bytes_) return DDERR_INVALIDPIXELFORMAT;
   bool keyed = trans & DDBLTFAST_SRCCOLORKEY;
   if (keyed && !src->hasKey_) return DDERR_NOCOLORKEY;
   Rect s = sourceRect ? Rect{int(sourceRect->left), int(sourceRect->top), int(sourceRect->right), int(sourceRect->bottom)}
                       : Rect{0, 0, src->width_, src->height_};
-  if (!src->Contains(s)) return DDERR_INVALIDRECT;
+  // An empty source is refused, as DirectDraw does, not taken for a blit of nothing.
+  if (!src->Contains(s) || s.w() == 0 || s.h() == 0) return DDERR_INVALIDRECT;
   // The position is unsigned: a negative coordinate comes in as a huge one.
   if (x > DWORD(width_) || y > DWORD(height_)) return DDERR_INVALIDRECT;
   Rect d{int(x), int(y), int(x) + s.w(), int(y) + s.h()};
   if (!Contains(d)) return DDERR_INVALIDRECT;
-  Copy(src, s, d, keyed);
+  if (bytes_ == 4) Copy32(src, s, d, keyed);
+  else Copy(src, s, d, keyed);
   Present(d);
   return DD_OK;
 }

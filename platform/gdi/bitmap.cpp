@@ -1,5 +1,6 @@
 // GDI bitmaps and DCs: LoadImageA from BMP files and bitmap resources, memory DCs, window DCs, StretchBlt,
 // GetPixel and SetPixel, and what GetDeviceCaps says of a DC.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -216,21 +217,63 @@ BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source
   int dsx = width < 0 ? -1 : 1, dsy = height < 0 ? -1 : 1;
   int ssx = sourceWidth < 0 ? -1 : 1, ssy = sourceHeight < 0 ? -1 : 1;
   bool convert = dt.is555 != st.is555;
+  // On a shrink destination pixel i stands for the source pixels from round(i * s / d) to before
+  // round((i + 1) * s / d): BLACKONWHITE ANDs them, WHITEONBLACK ORs them, the colour modes keep one (the
+  // last column and the first row of them) and delete the rest. An enlargement repeats pixel i * s / d.
+  int mode = d->stretchMode;
+  bool combine = mode == BLACKONWHITE || mode == WHITEONBLACK;
+  auto span = [combine](int i, int s, int d, bool lastOne, int* from, int* to) {
+    if (d >= s) {
+      *from = int(int64_t(i) * s / d), *to = *from + 1;
+      return;
+    }
+    *from = int((2 * int64_t(i) * s + d) / (2 * int64_t(d)));
+    *to = std::max(int((2 * int64_t(i + 1) * s + d) / (2 * int64_t(d))), *from + 1);
+    if (!combine) {
+      if (lastOne) *from = *to - 1;
+      else *to = *from + 1;
+    }
+  };
   for (int j = 0; j < dh; ++j) {
     int ty = y + dsy * j;
-    int fy = sourceY + ssy * int(int64_t(j) * sh / dh);
-    if (ty < 0 || ty >= dt.height || fy < 0 || fy >= st.height) continue;
+    if (ty < 0 || ty >= dt.height) continue;
+    int r0, r1;
+    span(j, sh, dh, false, &r0, &r1);
     for (int i = 0; i < dw; ++i) {
       int tx = x + dsx * i;
-      int fx = sourceX + ssx * int(int64_t(i) * sw / dw);
-      if (tx < 0 || tx >= dt.width || fx < 0 || fx >= st.width) continue;
-      uint16_t v = platform::At(st, fx, fy);
+      if (tx < 0 || tx >= dt.width) continue;
+      int c0, c1;
+      span(i, sw, dw, true, &c0, &c1);
+      bool any = false;
+      uint16_t v = 0;
+      for (int r = r0; r < r1; ++r) {
+        int fy = sourceY + ssy * r;
+        if (fy < 0 || fy >= st.height) continue;
+        for (int c = c0; c < c1; ++c) {
+          int fx = sourceX + ssx * c;
+          if (fx < 0 || fx >= st.width) continue;
+          uint16_t p = platform::At(st, fx, fy);
+          v = !any ? p : mode == WHITEONBLACK ? uint16_t(v | p) : uint16_t(v & p);
+          any = true;
+        }
+      }
+      if (!any) continue;
       if (convert) v = platform::ToPixel(platform::ToColor(v, st.is555), dt.is555);
       platform::At(dt, tx, ty) = v;
     }
   }
   return TRUE;
 }
+
+int WINAPI SetStretchBltMode(HDC dc, int mode) {
+  DeviceContext* d = ToDC(dc);
+  if (!d || mode < BLACKONWHITE || mode > HALFTONE) return 0;
+  int previous = d->stretchMode;
+  d->stretchMode = mode;
+  return previous;
+}
+
+int WINAPI GetStretchBltMode(HDC dc) { return dc ? ToDC(dc)->stretchMode : 0; }
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   DeviceContext* d = ToDC(dc);

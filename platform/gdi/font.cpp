@@ -93,6 +93,10 @@ struct NameEntry {
 NameEntry names[kMaxNames];
 int nameCount = 0;
 
+bool StandardName(const char* faceName) {
+  return !faceName[0] || std::strcmp(faceName, "標準ゴシック") == 0 || std::strcmp(faceName, "標準明朝") == 0;
+}
+
 // The system's standard faces under their Japanese names, and the face an empty name gets.
 const char* FamilyFor(const char* faceName, std::string* decoded) {
   if (!faceName[0] || std::strcmp(faceName, "標準ゴシック") == 0) return "IPAGothic";
@@ -194,8 +198,21 @@ namespace {
 void SetUp(FontObject* font, const LOGFONTA& log) {
   font->log = log;
   font->face = ResolveFace(log);
-  const FaceEntry metrics;
-  const FaceEntry& f = font->face ? *font->face : metrics;
+  char name[LF_FACESIZE];
+  std::memcpy(name, log.lfFaceName, LF_FACESIZE);
+  name[LF_FACESIZE - 1] = '\0';
+  font->fixedPitch = StandardName(name);
+  FaceEntry metrics;
+  if (font->face && !font->fixedPitch) metrics = *font->face;
+  if (font->fixedPitch) {
+    // Windows' standard Japanese faces: 220 units above the baseline and 36 below, in an em of 256.
+    metrics.unitsPerEm = 256, metrics.winAscent = 220, metrics.winDescent = 36;
+    if (font->face) {
+      metrics.underlinePosition = font->face->underlinePosition * 256 / font->face->unitsPerEm;
+      metrics.underlineThickness = std::max(1, font->face->underlineThickness * 256 / font->face->unitsPerEm);
+    }
+  }
+  const FaceEntry& f = metrics;
   double cellPerEm = double(f.winAscent + f.winDescent) / f.unitsPerEm;
   // A positive height is the cell's, a negative one the character's; 0 asks for the default size.
   long height = log.lfHeight;
@@ -257,16 +274,18 @@ bool LookupGlyph(const FontObject& font, char32_t code, Glyph* glyph) {
   glyph->pitch = bitmap->bitmap.pitch;
   glyph->left = bitmap->left;
   glyph->top = bitmap->top;
-  glyph->advance = int((image->advance.x + 0x8000) >> 16);
+  glyph->advance = font.fixedPitch ? BoxAdvance(font, code) : int((image->advance.x + 0x8000) >> 16);
   glyph->mono = bitmap->bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
   if (!glyph->mono && bitmap->bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) glyph->width = glyph->rows = 0;
   return true;
 }
 
 int BoxAdvance(const FontObject& font, char32_t code) {
-  // Half-width for ASCII and half-width katakana, full width for the rest.
+  // Half-width for ASCII and half-width katakana, full width for the rest; a width asked for is the
+  // half-width one.
   bool half = code < 0x80 || (code >= 0xFF61 && code <= 0xFF9F);
-  return std::max(1, half ? font.emPixels / 2 : font.emPixels);
+  int full = font.log.lfWidth > 0 ? 2 * std::min(int(font.log.lfWidth), 2000) : font.emPixels;
+  return std::max(1, half ? full / 2 : full);
 }
 
 FontObject& SystemFont() {

@@ -33,6 +33,9 @@ struct FontObject : GdiObject {
   bool underline = false;
   bool strikeOut = false;
   bool mono = false;  // small sizes are drawn without grey levels, as the system's bitmap fonts are
+  // The standard faces are Windows' fixed-pitch Japanese ones: the cell is the em, a full-width character
+  // advances one em and a half-width one half an em, whatever the face that stands in for them.
+  bool fixedPitch = false;
   double angle = 0;   // escapement, radians counter-clockwise
 };
 

@@ -60,8 +60,11 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   }
   GdiObject* previous = *slot;
   if (previous) previous->selections--;
-  // A DC that never had a font has the system font, and hands it back to be selected again.
+  // A DC starts with the black pen, the white brush and the system font, and hands them back to be selected
+  // again.
   if (!previous && o->kind == GdiKind::Font) previous = &platform::SystemFont();
+  if (!previous && o->kind == GdiKind::Pen) previous = platform::StockObject(BLACK_PEN);
+  if (!previous && o->kind == GdiKind::Brush) previous = platform::StockObject(WHITE_BRUSH);
   *slot = o;
   o->selections++;
   return previous;

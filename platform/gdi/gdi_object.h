@@ -39,6 +39,7 @@ struct DeviceContext {
   COLORREF bkColor = 0xFFFFFF;
   int bkMode = 2;  // OPAQUE
   int polyFillMode = 1;  // ALTERNATE
+  int stretchMode = 1;   // BLACKONWHITE
   POINT position = {0, 0};
 };
 

@@ -16,8 +16,10 @@ const Brush& BrushOf(const DeviceContext& dc) {
 bool HatchBit(int hatch, int x, int y) {
   x &= 7;
   y &= 7;
-  bool horizontal = y == 0, vertical = x == 0;
-  bool forward = ((x - y) & 7) == 0, backward = ((x + y) & 7) == 7;
+  // Windows' 8 x 8 hatch patterns: the horizontal line on row 3, the vertical on column 4, the forward
+  // diagonal from the top-left corner, the backward one from the top-right.
+  bool horizontal = y == 3, vertical = x == 4;
+  bool forward = x == y, backward = x + y == 7;
   switch (hatch) {
     case HS_HORIZONTAL: return horizontal;
     case HS_VERTICAL: return vertical;
@@ -37,7 +39,7 @@ using platform::Pen;
 extern "C" {
 
 HPEN WINAPI CreatePen(int style, int width, COLORREF color) {
-  // The dashed styles are drawn solid; anything past the inside frame is not a pen style.
+  // Anything past the inside frame is not a pen style.
   if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
   return reinterpret_cast<HPEN>(static_cast<platform::GdiObject*>(new Pen(style, width < 0 ? 0 : width, color)));
 }

@@ -22,7 +22,8 @@ struct Brush : GdiObject {
 const Pen& PenOf(const DeviceContext& dc);
 const Brush& BrushOf(const DeviceContext& dc);
 
-// Whether the hatch pattern sets the pixel at (x, y); the pattern repeats every 8 pixels from (0, 0).
+// Whether the hatch pattern sets the pixel at (x, y); the pattern repeats every 8 pixels from the brush
+// origin, (0, 0) of the DC.
 bool HatchBit(int hatch, int x, int y);
 
 }  // namespace platform

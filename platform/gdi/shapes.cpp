@@ -64,8 +64,46 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double l, doubl
   return true;
 }
 
-// The one-pixel pen: Bresenham's line without its last pixel, as GDI's LineTo draws it.
-void ThinLine(const Canvas& c, int x0, int y0, int x1, int y1, uint16_t v) {
+// The dashes of a styled one-pixel pen, counted in pixels along a figure: the pen's colour on the runs,
+// the DC's background colour in the gaps when the background mode is opaque. Wider pens draw solid.
+struct Dashes {
+  Dashes(const DeviceContext& dc, const Pen& pen) {
+    static const int dash[] = {18, 6}, dot[] = {3, 3}, dashDot[] = {9, 6, 3, 6}, dashDotDot[] = {9, 3, 3, 3, 3, 3};
+    if (pen.width > 1) return;
+    switch (pen.style) {
+      case PS_DASH: runs = dash, count = 2; break;
+      case PS_DOT: runs = dot, count = 2; break;
+      case PS_DASHDOT: runs = dashDot, count = 4; break;
+      case PS_DASHDOTDOT: runs = dashDotDot, count = 6; break;
+      default: return;
+    }
+    for (int i = 0; i < count; i++) period += runs[i];
+    opaque = dc.bkMode == OPAQUE;
+    gap = ToPixel(dc.bkColor, dc.target.is555);
+  }
+  // Whether the next pixel is on a run; counts it.
+  bool Next() {
+    int k = at++ % period;
+    for (int i = 0; i < count; k -= runs[i++])
+      if (k < runs[i]) return i % 2 == 0;
+    return true;
+  }
+  const int* runs = nullptr;  // null: solid
+  int count = 0, period = 0, at = 0;
+  bool opaque = false;
+  uint16_t gap = 0;
+};
+
+// Rounds num / den (den > 0) to the nearest integer, a half down.
+int64_t RoundHalfDown(int64_t num, int64_t den) {
+  int64_t n = 2 * num - den, d = 2 * den;  // ceil(n / d)
+  return n >= 0 ? (n + d - 1) / d : -((-n) / d);
+}
+
+// The one-pixel pen, without its last pixel as GDI's LineTo draws it. Along the major axis every pixel is
+// drawn; across it, the pixel whose centre is nearest the true line, and of two equally near the one with
+// the smaller coordinate (the diamond rule: a pixel owns the lower and right corners of its diamond).
+void ThinLine(const Canvas& c, int x0, int y0, int x1, int y1, uint16_t v, Dashes* dashes = nullptr) {
   // A line reaching far outside the target is first cut to a margin around it, so it costs little.
   const int far = 1 << 15;
   if (std::abs(x0) > far || std::abs(y0) > far || std::abs(x1) > far || std::abs(y1) > far) {
@@ -75,20 +113,18 @@ void ThinLine(const Canvas& c, int x0, int y0, int x1, int y1, uint16_t v) {
     x0 = int(std::lround(ax)), y0 = int(std::lround(ay)), x1 = int(std::lround(bx)), y1 = int(std::lround(by));
     if (!endInside) c.Plot(x1, y1, v);
   }
-  int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-  int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  int err = dx + dy;
-  while (x0 != x1 || y0 != y1) {
-    c.Plot(x0, y0, v);
-    int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x0 += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y0 += sy;
-    }
+  int64_t dx = x1 - x0, dy = y1 - y0;
+  int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  auto plot = [&](int x, int y) {
+    if (!dashes || !dashes->runs || dashes->Next()) c.Plot(x, y, v);
+    else if (dashes->opaque) c.Plot(x, y, dashes->gap);
+  };
+  if (adx >= ady) {
+    int sx = dx < 0 ? -1 : 1;
+    for (int64_t i = 0; i < adx; ++i) plot(int(x0 + sx * i), int(y0 + RoundHalfDown(dy * i, adx)));
+  } else {
+    int sy = dy < 0 ? -1 : 1;
+    for (int64_t i = 0; i < ady; ++i) plot(int(x0 + RoundHalfDown(dx * i, ady)), int(y0 + sy * i));
   }
 }
 
@@ -116,11 +152,12 @@ void WideLine(const Canvas& c, int x0, int y0, int x1, int y1, int width, uint16
   }
 }
 
-void Stroke(const Canvas& c, const Pen& pen, int x0, int y0, int x1, int y1) {
+// One segment of a figure; `dashes` carries a styled pen's pattern from segment to segment.
+void Stroke(const Canvas& c, const Pen& pen, int x0, int y0, int x1, int y1, Dashes* dashes = nullptr) {
   if (pen.style == PS_NULL) return;
   uint16_t v = ToPixel(pen.color, c.t.is555);
   if (Wide(pen)) WideLine(c, x0, y0, x1, y1, pen.width, v);
-  else ThinLine(c, x0, y0, x1, y1, v);
+  else ThinLine(c, x0, y0, x1, y1, v, dashes);
 }
 
 // Fills the inside of a closed polygon by the DC's fill mode, sampling pixel centres.
@@ -201,7 +238,8 @@ BOOL WINAPI LineTo(HDC dc, int x, int y) {
   DeviceContext* d = ToDC(dc);
   Canvas c(*d);
   x = platform::Coord(x), y = platform::Coord(y);
-  platform::Stroke(c, PenOf(*d), platform::Coord(d->position.x), platform::Coord(d->position.y), x, y);
+  platform::Dashes dashes(*d, PenOf(*d));
+  platform::Stroke(c, PenOf(*d), platform::Coord(d->position.x), platform::Coord(d->position.y), x, y, &dashes);
   d->position = POINT{x, y};
   return TRUE;
 }
@@ -223,6 +261,17 @@ BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom) {
     return TRUE;
   }
   uint16_t v = platform::ToPixel(pen.color, c.t.is555);
+  platform::Dashes dashes(*d, pen);
+  if (dashes.runs && right - left >= 2 && bottom - top >= 2) {
+    // A styled frame runs from the top-right corner to the left, down, right and up again.
+    for (int y = std::max(top + 1, 0); y < std::min(bottom - 1, c.t.height); y++) c.PaintSpan(left + 1, right - 1, y, brush);
+    int r = right - 1, b = bottom - 1;
+    platform::ThinLine(c, r, top, left, top, v, &dashes);
+    platform::ThinLine(c, left, top, left, b, v, &dashes);
+    platform::ThinLine(c, left, b, r, b, v, &dashes);
+    platform::ThinLine(c, r, b, r, top, v, &dashes);
+    return TRUE;
+  }
   if (pen.style == PS_INSIDEFRAME || !platform::Wide(pen)) {
     // The frame lies inside the bounds: one pixel, or the pen's whole width for an inside frame.
     int w = platform::Wide(pen) ? pen.width : 1;
@@ -256,10 +305,11 @@ BOOL WINAPI Polygon(HDC dc, const POINT* points, int count) {
   Canvas c(*d);
   platform::FillPolygon(c, points, count, BrushOf(*d));
   const Pen& pen = PenOf(*d);
+  platform::Dashes dashes(*d, pen);
   for (int i = 0; i < count; i++) {
     const POINT& a = points[i];
     const POINT& b = points[(i + 1) % count];
-    platform::Stroke(c, pen, a.x, a.y, b.x, b.y);
+    platform::Stroke(c, pen, a.x, a.y, b.x, b.y, &dashes);
   }
   return TRUE;
 }
@@ -269,6 +319,7 @@ BOOL WINAPI PolyBezier(HDC dc, const POINT* points, DWORD count) {
   DeviceContext* d = ToDC(dc);
   Canvas c(*d);
   const Pen& pen = PenOf(*d);
+  platform::Dashes dashes(*d, pen);
   for (DWORD i = 0; i + 3 < count; i += 3) {
     const POINT* p = points + i;
     // Enough pieces that each is a few pixels long, bounded for wild control points.
@@ -282,7 +333,7 @@ BOOL WINAPI PolyBezier(HDC dc, const POINT* points, DWORD count) {
       int x = int(std::lround(a * p[0].x + b * p[1].x + e * p[2].x + f * p[3].x));
       int y = int(std::lround(a * p[0].y + b * p[1].y + e * p[2].y + f * p[3].y));
       if (k == pieces) x = p[3].x, y = p[3].y;
-      platform::Stroke(c, pen, px, py, x, y);
+      platform::Stroke(c, pen, px, py, x, y, &dashes);
       px = x, py = y;
     }
   }

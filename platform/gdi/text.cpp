@@ -350,8 +350,9 @@ int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) 
           continue;
         }
         if (width + pendingBlanks + pieceWidth > room && contentEnd > lineStart) {
-          // Break before this piece; the blanks at the break belong to neither line.
-          emit(lineStart, contentEnd, width);
+          // Break before this piece; the blanks at the break are not drawn, but a measured line keeps
+          // those that fit in its width.
+          emit(lineStart, contentEnd, measure && width + pendingBlanks <= room ? width + pendingBlanks : width);
           lineStart = contentEnd = p;
           width = pendingBlanks = 0;
           continue;

@@ -44,7 +44,18 @@ BOOL WINAPI StretchBlt(HDC dest, int x, int y, int width, int height, HDC source
                        int sourceWidth, int sourceHeight, DWORD rop);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 COLORREF WINAPI SetPixel(HDC dc, int x, int y, COLORREF color);
+int WINAPI SetStretchBltMode(HDC dc, int mode);
+int WINAPI GetStretchBltMode(HDC dc);
 }
+
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#define STRETCH_ANDSCANS BLACKONWHITE
+#define STRETCH_ORSCANS WHITEONBLACK
+#define STRETCH_DELETESCANS COLORONCOLOR
+#define STRETCH_HALFTONE HALFTONE
 
 #define LF_FACESIZE 32
 
@@ -95,6 +106,10 @@ BOOL WINAPI GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, LPSIZE size);
 
 // Pens, brushes and shapes.
 #define PS_SOLID 0
+#define PS_DASH 1
+#define PS_DOT 2
+#define PS_DASHDOT 3
+#define PS_DASHDOTDOT 4
 #define PS_NULL 5
 #define PS_INSIDEFRAME 6
 

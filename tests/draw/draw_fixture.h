@@ -9,6 +9,8 @@ namespace draw_test {
 
 class ScreenTest : public testing_support::HeadlessTest {
  protected:
+  // The screen is windowed: on a 16-bit desktop, so that its surfaces are the display's own.
+  ScreenTest() { options_.desktopBits = 16; }
   void SetUp() override { Start(false); }
   void TearDown() override {
     oxDraw::ReleaseAll();

@@ -413,7 +413,7 @@ TEST_F(DrawTest, ThirtyTwoBitsFallBackToTwentyFour) {
 
 TEST_F(DrawTest, ColourDepthCheckOnAShallowDesktop) {
   libraryState.fullScreen = 0;
-  // A 32-bit desktop is deep enough for 16 bits: nothing is said.
+  // A 16-bit desktop is deep enough for 16 bits: nothing is said.
   EXPECT_EQ(oxDraw::CheckColorDepth(""), 1);
   EXPECT_TRUE(Reports().empty());
   HeadlessTest::TearDown();
@@ -438,6 +438,60 @@ TEST_F(DrawTest, ColourDepthCheckOnAShallowDesktop) {
   EXPECT_NE(Reports().back().find(Utf8("フルスクリーンに切り換えますか？")), std::string::npos);
   EXPECT_EQ(libraryState.fullScreen, 1);
   EXPECT_EQ(libraryState.shutdownState, 0);
+}
+
+// A window on a 32-bit desktop, as every desktop of today's Windows is: the display's surfaces are 32-bit,
+// the library's stay 5-6-5, and each frame reaches the front converted, colour for colour.
+TEST_F(DrawTest, AWindowOnAThirtyTwoBitDesktopIsShownConverted) {
+  libraryState.fullScreen = 0;
+  Start();
+  DDPIXELFORMAT f{};
+  f.dwSize = sizeof f;
+  ASSERT_EQ(oxDraw::screen.front->GetPixelFormat(&f), DD_OK);
+  EXPECT_EQ(f.dwRGBBitCount, 32u);
+  EXPECT_EQ(oxDraw::pixelFormat.redMask, 0xF800u);
+  EXPECT_EQ(oxDraw::pixelFormat.greenMask, 0x07E0u);
+  // Colours in every channel, drawn by GDI, by a blit and by a pixel effect.
+  oxDraw::Rectangle(10, 10, 300, 200, RGB(255, 130, 9), RGB(17, 255, 200), 3);
+  int sprite = oxDraw::CreateObject(64, 64, 1);
+  ASSERT_GT(sprite, 1);
+  oxDraw::SetClip(0, 0, 640, 480);
+  oxDraw::CaptureScreen(sprite, 0, 0, 64, 64);
+  oxDraw::DrawObjectSolid(400, 300, sprite, 0, 0, 64, 64);
+  oxDraw::DrawObjectHalf(250, 150, sprite, 0, 0, 64, 64);
+  oxDraw::Flip();
+  DDSURFACEDESC d{};
+  d.dwSize = sizeof d;
+  ASSERT_EQ(oxDraw::screen.front->Lock(nullptr, &d, DDLOCK_WAIT, nullptr), DD_OK);
+  std::vector<uint32_t> front(640 * 480);
+  for (int y = 0; y < 480; ++y)
+    std::memcpy(&front[y * 640], static_cast<char*>(d.lpSurface) + y * d.lPitch, 640 * 4);
+  oxDraw::screen.front->Unlock(nullptr);
+  const std::vector<uint8_t>& shown = host().LastFrame();
+  ASSERT_EQ(shown.size(), size_t(640 * 480 * 3));
+  int wrong = 0, wrongShown = 0;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      uint16_t p = Back(x, y);
+      unsigned r = p >> 11, g = (p >> 5) & 63, b = p & 31;
+      uint32_t want = ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
+      wrong += front[y * 640 + x] != want;
+      const uint8_t* q = &shown[(y * 640 + x) * 3];
+      wrongShown += uint32_t(q[0] << 16 | q[1] << 8 | q[2]) != want;
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(wrongShown, 0);
+  EXPECT_EQ(Back(100, 100), 0xFC01);  // RGB(255, 130, 9) in 5-6-5
+
+  // A flipping chain on such a display cannot be converted: said, not drawn wrong.
+  Shut();
+  HeadlessTest::TearDown();
+  options_.accelerator = true;
+  SetUp();
+  oxDraw::Use32BitColor();
+  EXPECT_EQ(oxDraw::Screen(640, 480, 1), 0);
+  ASSERT_FALSE(Reports().empty());
+  EXPECT_NE(Reports().back().find(Utf8("画面の色数に対応していません")), std::string::npos) << Reports().back();
 }
 
 TEST_F(DrawTest, AcceleratorGivesAFlippingChain) {

@@ -10,6 +10,8 @@ namespace {
 
 class DDrawTest : public testing_support::HeadlessTest {
  protected:
+  // A 16-bit desktop, so that a plain surface is 16-bit; the deeper one is tried on its own below.
+  DDrawTest() { options_.desktopBits = 16; }
   void SetUp() override {
     HeadlessTest::SetUp();
     ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
@@ -67,9 +69,12 @@ TEST_F(DDrawTest, RectanglesOutsideASurfaceTouchNoPixel) {
   EXPECT_EQ(dst->BltFast(25, 0, src, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
   EXPECT_EQ(dst->BltFast(0, 9, src, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
   EXPECT_EQ(dst->BltFast(DWORD(-1), 0, src, &whole, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
-  RECT tooWide = {0, 0, 9, 8}, backwards = {4, 0, 2, 8};
+  RECT tooWide = {0, 0, 9, 8}, backwards = {4, 0, 2, 8}, empty = {2, 0, 2, 8}, flat = {0, 3, 8, 3};
   EXPECT_EQ(dst->BltFast(0, 0, src, &tooWide, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
   EXPECT_EQ(dst->BltFast(0, 0, src, &backwards, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+  // An empty source is no blit of nothing: DirectDraw refuses it.
+  EXPECT_EQ(dst->BltFast(0, 0, src, &empty, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
+  EXPECT_EQ(dst->BltFast(0, 0, src, &flat, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
   DDBLTFX fx{};
   fx.dwSize = sizeof fx;
   RECT off = {30, 0, 33, 4};
@@ -169,6 +174,31 @@ TEST_F(DDrawTest, StretchBltMirrorsWithNegativeExtents) {
   EXPECT_EQ(p[5], 1);
   EXPECT_EQ(p[6], 2);
   EXPECT_EQ(p[7], 2);
+
+  // A shrink by the stretch mode: a fresh DC ANDs the pixels it drops (BLACKONWHITE), WHITEONBLACK ORs
+  // them, COLORONCOLOR and HALFTONE keep one (the last column of the two) and delete the rest.
+  Fill(s, 0, 0, 4, 2, 0x0FF0);
+  Fill(s, 1, 0, 2, 2, 0x00FF);
+  Fill(s, 3, 0, 4, 2, 0x00FF);
+  ASSERT_EQ(s->GetDC(&from), DD_OK);
+  ASSERT_EQ(t->GetDC(&to), DD_OK);
+  EXPECT_EQ(GetStretchBltMode(to), BLACKONWHITE);
+  const int modes[] = {BLACKONWHITE, WHITEONBLACK, COLORONCOLOR, HALFTONE};
+  const uint16_t want[] = {0x00F0, 0x0FFF, 0x00FF, 0x00FF};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(SetStretchBltMode(to, modes[i]), i == 0 ? BLACKONWHITE : modes[i - 1]);
+    EXPECT_TRUE(StretchBlt(to, 2 * i, 0, 2, 1, from, 0, 0, 4, 2, SRCCOPY));
+  }
+  EXPECT_EQ(SetStretchBltMode(to, 0), 0);
+  EXPECT_EQ(GetStretchBltMode(to), HALFTONE);
+  s->ReleaseDC(from);
+  t->ReleaseDC(to);
+  p = Pixels(t);
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(modes[i]);
+    EXPECT_EQ(p[2 * i], want[i]);
+    EXPECT_EQ(p[2 * i + 1], want[i]);
+  }
 }
 
 TEST_F(DDrawTest, TheDisplayFormatAndThePrimarySurface) {
@@ -210,6 +240,56 @@ TEST_F(DDrawTest, TheDisplayFormatAndThePrimarySurface) {
   // Exclusive mode needs a window; a flipping chain needs exclusive mode.
   EXPECT_EQ(dd->SetCooperativeLevel(nullptr, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DDERR_INVALIDPARAMS);
   EXPECT_EQ(dd->SetDisplayMode(640, 480, 16), DDERR_NOEXCLUSIVEMODE);
+}
+
+// On a 32-bit desktop the surfaces take its format unless they ask for their own; the blitter converts
+// none into another, and the host is shown the 16-bit picture a 32-bit frame came from.
+TEST_F(DDrawTest, AThirtyTwoBitDesktopGivesThirtyTwoBitSurfaces) {
+  HeadlessTest::TearDown();
+  options_.desktopBits = 32;
+  HeadlessTest::SetUp();
+  IDirectDrawSurface* deep = Plain(4, 2);
+  DDPIXELFORMAT f{};
+  f.dwSize = sizeof f;
+  ASSERT_EQ(deep->GetPixelFormat(&f), DD_OK);
+  EXPECT_EQ(f.dwRGBBitCount, 32u);
+  EXPECT_EQ(f.dwRBitMask, 0xFF0000u);
+  HDC dc;
+  EXPECT_EQ(deep->GetDC(&dc), DDERR_CANTCREATEDC);  // this GDI draws 16-bit pixels only
+
+  DDSURFACEDESC d{};
+  d.dwSize = sizeof d;
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  d.dwWidth = 4, d.dwHeight = 2;
+  d.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  d.ddpfPixelFormat = DDPIXELFORMAT{sizeof(DDPIXELFORMAT), DDPF_RGB, 0, 16, 0xF800, 0x07E0, 0x001F, 0};
+  IDirectDrawSurface* own = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&d, &own, nullptr), DD_OK);
+  made.push_back(own);
+  ASSERT_EQ(own->GetPixelFormat(&f), DD_OK);
+  EXPECT_EQ(f.dwRGBBitCount, 16u);
+  EXPECT_EQ(f.dwRBitMask, 0xF800u);
+  EXPECT_EQ(deep->BltFast(0, 0, own, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDPIXELFORMAT);
+  EXPECT_EQ(deep->Blt(nullptr, own, nullptr, DDBLT_WAIT, nullptr), DDERR_INVALIDPIXELFORMAT);
+  d.ddpfPixelFormat.dwRBitMask = 0xF000;
+  IDirectDrawSurface* odd = nullptr;
+  EXPECT_EQ(dd->CreateSurface(&d, &odd, nullptr), DDERR_INVALIDPIXELFORMAT);
+
+  // The primary is 32-bit too; a frame blitted onto it reaches the host as 5-6-5.
+  DDSURFACEDESC pd{};
+  pd.dwSize = sizeof pd;
+  pd.dwFlags = DDSD_CAPS;
+  pd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  IDirectDrawSurface* primary = nullptr;
+  ASSERT_EQ(dd->CreateSurface(&pd, &primary, nullptr), DD_OK);
+  made.push_back(primary);
+  ASSERT_EQ(primary->GetPixelFormat(&f), DD_OK);
+  EXPECT_EQ(f.dwRGBBitCount, 32u);
+  Fill(deep, 0, 0, 4, 2, 0xFF8410);
+  EXPECT_EQ(primary->BltFast(0, 0, deep, nullptr, DDBLTFAST_WAIT), DD_OK);
+  EXPECT_EQ(host().LastFrame()[0], 255);
+  EXPECT_EQ(host().LastFrame()[1], 0x86);  // 0x84 keeps its top six bits, widened again
+  EXPECT_EQ(host().LastFrame()[2], 0x10);
 }
 
 TEST(BmpTest, DecodesWhatSdlDecodesAndRefusesWhatIsNoPicture) {

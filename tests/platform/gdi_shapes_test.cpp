@@ -102,6 +102,42 @@ TEST_F(Shapes, LineToLeavesOutItsLastPixelAndMovesThePosition) {
   LineTo(Dc(), 7, 7);
   for (int i = 0; i < 7; i++) EXPECT_EQ(At(i, i), 0xFFFF) << i;
   EXPECT_EQ(Count(0xFFFF), 7);
+  // A styled one-pixel pen: PS_DASHDOT runs 9 on, 6 off, 3 on, 6 off from the line's start; the gaps take
+  // the background colour when it is opaque and keep what was there otherwise. Wider, it draws solid.
+  for (int mode : {OPAQUE, TRANSPARENT}) {
+    Fill(0x1111);
+    Use(CreatePen(PS_DASHDOT, 1, 0xFFFFFF));
+    SetBkMode(Dc(), mode);
+    SetBkColor(Dc(), 0);
+    MoveToEx(Dc(), 2, 20, nullptr);
+    LineTo(Dc(), 38, 20);
+    for (int i = 0; i < 36; i++) {
+      int k = i % 24;
+      bool on = k < 9 || (k >= 15 && k < 18);
+      EXPECT_EQ(At(2 + i, 20), on ? 0xFFFF : mode == OPAQUE ? 0 : 0x1111) << i;
+    }
+  }
+  Use(CreatePen(PS_DASH, 2, 0xFFFFFF));
+  Fill(0);
+  MoveToEx(Dc(), 2, 20, nullptr);
+  LineTo(Dc(), 38, 20);
+  for (int x = 3; x < 37; x++) EXPECT_EQ(At(x, 20), 0xFFFF) << x;
+  Use(CreatePen(PS_SOLID, 1, 0xFFFFFF));
+  // Each step takes the pixel nearest the true line; of two as near, the one with the smaller coordinate,
+  // whichever way the line runs (from (0, 10) to (20, 16) the line is half-way at x 5 and 15).
+  const POINT ends[] = {{20, 16}, {20, 4}, {-20, 16}, {-20, 4}};
+  for (POINT e : ends) {
+    SCOPED_TRACE(e.x * 100 + e.y);
+    Fill(0);
+    MoveToEx(Dc(), 20, 10, nullptr);
+    LineTo(Dc(), 20 + e.x, e.y);
+    int dy = e.y - 10, sx = e.x < 0 ? -1 : 1;
+    for (int i : {5, 15}) {
+      int lower = dy > 0 ? 10 + dy * i / 20 : 10 - (-dy * i + 19) / 20;  // the half-way point, rounded down
+      EXPECT_EQ(At(20 + sx * i, lower), 0xFFFF) << i;
+      EXPECT_EQ(At(20 + sx * i, lower + 1), 0) << i;
+    }
+  }
 }
 
 TEST_F(Shapes, WidePensCoverTheirWidthWithRoundEnds) {
@@ -162,6 +198,15 @@ TEST_F(Shapes, RectangleOwnsItsLeftAndTopEdgeButNotRightAndBottom) {
 }
 
 TEST_F(Shapes, StockObjectsAreRealPensAndBrushesThatCannotBeDeleted) {
+  // A fresh DC has the black pen and the white brush, and hands them back for the restore.
+  HPEN pen = CreatePen(PS_SOLID, 1, 0xFFFFFF);
+  HBRUSH brush = CreateSolidBrush(0);
+  EXPECT_EQ(SelectObject(Dc(), pen), GetStockObject(BLACK_PEN));
+  EXPECT_EQ(SelectObject(Dc(), brush), GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(SelectObject(Dc(), GetStockObject(BLACK_PEN)), pen);
+  EXPECT_EQ(SelectObject(Dc(), GetStockObject(WHITE_BRUSH)), brush);
+  EXPECT_TRUE(DeleteObject(pen));
+  EXPECT_TRUE(DeleteObject(brush));
   Fill(0x0101);
   Use(GetStockObject(NULL_PEN));
   Use(GetStockObject(GRAY_BRUSH));
@@ -288,10 +333,32 @@ TEST_F(Shapes, BadPenAndBrushArgumentsAreRefused) {
   EXPECT_FALSE(DeleteObject(b));  // still selected
   Rectangle(Dc(), 0, 0, 17, 17);
   EXPECT_EQ(At(0, 3), Px(RGB(0, 255, 0)));
-  EXPECT_EQ(At(3, 8), Px(RGB(0, 255, 0)));
-  EXPECT_EQ(At(3, 3), Px(0xFFFFFF));  // the DC's background colour, opaque
+  EXPECT_EQ(At(4, 8), Px(RGB(0, 255, 0)));
+  EXPECT_EQ(At(3, 2), Px(0xFFFFFF));  // the DC's background colour, opaque
   SelectObject(Dc(), old ? old : GetStockObject(WHITE_BRUSH));
   EXPECT_TRUE(DeleteObject(b));
+
+  // Every hatch is Windows' 8 x 8 pattern (a row a byte, the leftmost pixel the top bit), repeating from
+  // the DC's origin wherever the shape lies.
+  const uint8_t patterns[6][8] = {
+      {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // HS_HORIZONTAL
+      {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // HS_VERTICAL
+      {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // HS_FDIAGONAL
+      {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // HS_BDIAGONAL
+      {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08},  // HS_CROSS
+      {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // HS_DIAGCROSS
+  };
+  SetBkColor(Dc(), 0);
+  for (int style = HS_HORIZONTAL; style <= HS_DIAGCROSS; ++style) {
+    SCOPED_TRACE(style);
+    Use(CreateHatchBrush(style, 0xFFFFFF));
+    Fill(0x1111);
+    Rectangle(Dc(), 5, 3, 30, 28);
+    int wrong = 0;
+    for (int y = 4; y < 26; ++y)
+      for (int x = 6; x < 28; ++x) wrong += (At(x, y) == 0xFFFF) != bool(patterns[style][y & 7] & (0x80 >> (x & 7)));
+    EXPECT_EQ(wrong, 0);
+  }
 }
 
 }  // namespace

@@ -63,8 +63,10 @@ bool DecodeBmp(const void* data, size_t size, Picture* picture) {
   SDL_Surface* loaded = SDL_LoadBMP_RW(rw, 1);
   if (!loaded) return false;
   SDL_Surface* rgb = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGB888, 0);
-  SDL_FreeSurface(loaded);
-  if (!rgb) return false;
+  if (!rgb) {
+    SDL_FreeSurface(loaded);
+    return false;
+  }
   picture->width = rgb->w;
   picture->height = rgb->h;
   picture->pixels.resize(size_t(rgb->w) * rgb->h);
@@ -75,6 +77,20 @@ bool DecodeBmp(const void* data, size_t size, Picture* picture) {
   SDL_UnlockSurface(rgb);
   SDL_FreeSurface(rgb);
   for (uint32_t& p : picture->pixels) p &= 0xFFFFFF;
+  // A 16-bit picture's 5-bit channels are widened as GDI widens them, the top bits repeated below.
+  const SDL_PixelFormat* f = loaded->format;
+  if (f->BytesPerPixel == 2 && f->Rloss == 3 && f->Gloss == 3 && f->Bloss == 3) {
+    SDL_LockSurface(loaded);
+    for (int y = 0; y < loaded->h; ++y) {
+      const uint16_t* row = reinterpret_cast<const uint16_t*>(static_cast<const uint8_t*>(loaded->pixels) + y * loaded->pitch);
+      for (int x = 0; x < loaded->w; ++x) {
+        uint32_t r = (row[x] & f->Rmask) >> f->Rshift, g = (row[x] & f->Gmask) >> f->Gshift, b = (row[x] & f->Bmask) >> f->Bshift;
+        picture->pixels[size_t(y) * loaded->w + x] = (r << 3 | r >> 2) << 16 | (g << 3 | g >> 2) << 8 | (b << 3 | b >> 2);
+      }
+    }
+    SDL_UnlockSurface(loaded);
+  }
+  SDL_FreeSurface(loaded);
   return true;
 }
 
