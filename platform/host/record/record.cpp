@@ -248,7 +248,7 @@ bool ParseRecord(const std::string& text, Record* record, std::string* error) {
   ++number;
   if (!Int(line.substr(14), kOldestFormat, kFormat, &record->format)) {
     *error = "the record's format (" + line.substr(14) + ") is not one this program reads (" +
-             std::to_string(kOldestFormat) + " to " + std::to_string(kFormat) + ")";
+             (kOldestFormat == kFormat ? "" : std::to_string(kOldestFormat) + " to ") + std::to_string(kFormat) + ")";
     return false;
   }
   if (text.back() != '\n') {

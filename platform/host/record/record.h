@@ -16,7 +16,7 @@ namespace host::record {
 // Format 2: the shared libraries draw their random numbers apart from the program's. Format 1 records were
 // made while they drew on the program's generator; they are still read.
 constexpr int kFormat = 2;
-constexpr int kOldestFormat = 1;
+constexpr int kOldestFormat = 2;
 // A checksum of the presented frame is kept every this many presentations.
 constexpr int kChecksumEvery = 30;
 
@@ -217,9 +217,6 @@ class ReplayingHost : public WrappingHost {
     bool paced = false;  // wait as the recorded clock did (the window)
     std::function<void(int frame, const std::string& what)> diverged;
     std::function<void(int frame)> stopped;  // the watcher closed the window or pressed Escape
-    // Called where the recorded run opened its audio output, before the replay opens a device of its own
-    // (false) and after (true).
-    std::function<void(bool opened)> openingAudio;
   };
   ReplayingHost(Host* inner, const Record& record, Options options);
   ~ReplayingHost() override;

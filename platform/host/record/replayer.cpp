@@ -139,7 +139,6 @@ bool ReplayingHost::ShouldFail(const char* function) {
 
 bool ReplayingHost::OpenAudio(int* sampleRate, AudioCallback callback, void* user) {
   const Answer* a = &Need(kAudioOpen, calls_[kAudioOpen]++);
-  if (options_.openingAudio) options_.openingAudio(false);
   *sampleRate = a->x;
   mixer_ = callback;
   mixerUser_ = user;
@@ -148,7 +147,6 @@ bool ReplayingHost::OpenAudio(int* sampleRate, AudioCallback callback, void* use
     int rate = a->x;
     deviceOpen_ = inner_->OpenAudio(&rate, &ReplayingHost::DeviceThunk, this);
   }
-  if (options_.openingAudio) options_.openingAudio(true);
   return a->value != 0;
 }
 

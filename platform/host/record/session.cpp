@@ -1,8 +1,6 @@
 #include "session.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../../kernel/crt.h"
 #include "../headless/headless.h"
 #include "format.h"
 #include "record.h"
@@ -98,8 +95,6 @@ class Recording : public Session {
 
 // The replay's own directory: the data files as links, the recorded high-score file as a copy.
 std::string scratch;
-// A trial replay (see ForeignDraws) tells its parent here how it ended, and nobody else.
-int trialPipe = -1;
 
 void RemoveScratch() {
   if (scratch.empty()) return;
@@ -109,11 +104,6 @@ void RemoveScratch() {
 }
 
 [[noreturn]] void Leave(const std::string& line, int code) {
-  if (trialPipe >= 0) {
-    if (write(trialPipe, line.data(), line.size()) < 0) code = 1;
-    RemoveScratch();
-    _exit(code);
-  }
   std::fprintf(stderr, "radire: %s\n", line.c_str());
   std::fflush(nullptr);
   RemoveScratch();
@@ -122,9 +112,7 @@ void RemoveScratch() {
 
 class Replaying : public Session {
  public:
-  // `foreignDraws`: for a format 1 record, the numbers the libraries drew where the recorded run opened its
-  // audio output.
-  Replaying(Host* inner, std::unique_ptr<Record> record, bool watch, int foreignDraws) : record_(std::move(record)) {
+  Replaying(Host* inner, std::unique_ptr<Record> record, bool watch) : record_(std::move(record)) {
     platform::SetEnglishTexts(record_->header.english);  // the texts the game was played with
     ReplayingHost::Options o;
     o.paced = watch;
@@ -132,16 +120,6 @@ class Replaying : public Session {
       Leave("replay diverged at frame " + std::to_string(frame) + ": " + what, 3);
     };
     o.stopped = [](int frame) { Leave("replay stopped at frame " + std::to_string(frame), 0); };
-    if (record_->format == 1) {
-      // Such a record was made while the libraries drew on the program's generator. Where it opened its
-      // audio output they drew a number the record does not hold; what a watched replay's own device
-      // draws is kept apart.
-      platform::ShareRandomWithLibraries(true);
-      o.openingAudio = [foreignDraws](bool opened) {
-        platform::ShareRandomWithLibraries(opened);
-        if (opened) platform::DrawRandom(foreignDraws);
-      };
-    }
     host_ = std::make_unique<ReplayingHost>(inner, *record_, o);
   }
   Host* host() override { return host_.get(); }
@@ -154,7 +132,6 @@ class Replaying : public Session {
       Leave("replay diverged at frame " + std::to_string(host_->Presentations()) + ": zqt.sss holds \"" + bytes +
                 "\", the record \"" + record_->endHighScore + "\"",
             3);
-    if (trialPipe >= 0) Leave("", 0);
     std::printf("replay matched: %d frames, %d checkpoints, zqt.sss \"%s\"\n", host_->Presentations(),
                 host_->Checkpoints(), bytes.c_str());
     RemoveScratch();
@@ -190,54 +167,6 @@ bool EnterScratch(const Record& record) {
     out << record.header.highScore;
   }
   return chdir(scratch.c_str()) == 0;
-}
-
-// How many numbers the libraries drew where a format 1 record's run opened its audio output: the sound
-// server's client draws 12 for the name of each runtime directory it makes, none when it finds one. Each
-// count is tried in a replay of its own, forked without a display; the first that plays to the end is the
-// one. When none does, the replay diverged where the furthest of them did.
-int ForeignDraws(const std::string& path, std::unique_ptr<Record>* record, std::unique_ptr<Session>* trial) {
-  static const int kCounts[] = {12, 0, 24, 36, 48};
-  std::string furthest;
-  int furthestFrame = -1;
-  for (int count : kCounts) {
-    int ends[2];
-    std::fflush(nullptr);
-    if (pipe(ends) != 0) Refuse(path, std::string("cannot try the record: ") + std::strerror(errno));
-    pid_t pid = fork();
-    if (pid < 0) Refuse(path, std::string("cannot try the record: ") + std::strerror(errno));
-    if (pid == 0) {
-      close(ends[0]);
-      trialPipe = ends[1];
-      int quiet = open("/dev/null", O_WRONLY);
-      dup2(quiet, 1);
-      dup2(quiet, 2);
-      if (!EnterScratch(**record)) Leave("no scratch directory", 1);
-      *trial = std::make_unique<Replaying>(new HeadlessHost(HeadlessOptions{}, (*record)->header.startTick),
-                                          std::move(*record), false, count);
-      return count;
-    }
-    close(ends[1]);
-    std::string line;
-    char buffer[512];
-    for (ssize_t n; (n = read(ends[0], buffer, sizeof buffer)) != 0;)
-      if (n > 0) line.append(buffer, size_t(n));
-      else if (errno != EINTR) break;
-    close(ends[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return count;
-    int frame = -1;
-    if (std::sscanf(line.c_str(), "replay diverged at frame %d", &frame) != 1) frame = -1;
-    if (frame > furthestFrame || furthest.empty()) {
-      furthestFrame = frame;
-      furthest = line.empty() ? "a trial replay ended with status " + std::to_string(status) : line;
-    }
-  }
-  // With every count the game went its own way: the one that came furthest says where.
-  if (furthestFrame >= 0) Leave(furthest, 3);
-  Refuse(path, "no trial replay of it ran (" + furthest + ")");
 }
 
 }  // namespace
@@ -303,18 +232,12 @@ std::unique_ptr<Session> StartReplay(Host* inner, const std::string& given, bool
   if (!ParseRecord(text, record.get(), &error)) Refuse(path, error);
   if (!Fits(*record, FileChecksums(Here(), ProgramDirectory()), &error)) Refuse(path, error);
 
-  int draws = 0;
-  if (record->format == 1) {
-    std::unique_ptr<Session> trial;
-    draws = ForeignDraws(path, &record, &trial);
-    if (trial) return trial;  // in the forked trial
-  }
   if (!EnterScratch(*record)) {
     int error = errno;
     RemoveScratch();
     Refuse(path, std::string("no scratch directory: ") + std::strerror(error));
   }
-  return std::make_unique<Replaying>(inner, std::move(record), watch, draws);
+  return std::make_unique<Replaying>(inner, std::move(record), watch);
 }
 
 }  // namespace host::record
