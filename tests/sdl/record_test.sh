@@ -79,7 +79,7 @@ cmp -s "$work/r1.out" "$work/r2.out" || fail "two headless replays differ"
 grep -q "zqt.sss \"$played\"" "$work/r1.out" || fail "the replay's zqt.sss is not \"$played\""
 cat "$work/r1.out"
 # Watched in the window, and paused there for a while: the same end.
-timeout 120 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 &
+"$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 &
 pid=$!
 id=""
 for i in $(seq 1 100); do
@@ -94,6 +94,8 @@ for j in $(seq 1 100); do [ "$(white)" -gt 3000 ] && break; sleep 0.1; done
 "$screen_picture" "$work/held1.png" >/dev/null; sleep 1; "$screen_picture" "$work/held2.png" >/dev/null
 cmp -s "$work/held1.png" "$work/held2.png" || { kill $pid; fail "the replay ran on under PAUSE"; }
 k p
+# The rest with Tab held, which runs a watched replay fast: at the recorded pace a loaded machine takes minutes.
+xdotool keydown --window "$id" Tab
 wait $pid || fail "the replay in the window failed"
 cmp -s "$work/r1.out" "$work/w.out" || fail "the window's replay differs from the headless one"
 [ "$(cat zqt.sss)" = "9 9" ] || fail "a replay wrote over the player's zqt.sss"
