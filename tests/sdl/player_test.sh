@@ -17,13 +17,23 @@ settings="$work/config/radire/settings"
 fail() { echo "FAIL: $*"; exit 1; }
 
 start() {  # $1: the name of the run; the sound goes to $1.raw, what it says to $1.out
-  SDL_DISKAUDIOFILE="$work/$1.raw" "$bin" --window --no-vsync >"$work/$1.out" 2>&1 &
-  pid=$!
   id=""
-  for i in $(seq 1 300); do
-    id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
-    [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
-    sleep 0.1
+  # The server starts anew when its last client leaves: a program started in that moment finds no display,
+  # and is started again.
+  for attempt in 1 2 3; do
+    rm -f "$work/$1.raw"
+    SDL_DISKAUDIOFILE="$work/$1.raw" "$bin" --window --no-vsync >"$work/$1.out" 2>&1 &
+    pid=$!
+    for i in $(seq 1 300); do
+      id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
+      [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
+      kill -0 $pid 2>/dev/null || break
+      sleep 0.1
+    done
+    [ -n "$id" ] && break
+    wait $pid 2>/dev/null
+    grep -q "no display could be opened" "$work/$1.out" || break
+    sleep 0.5
   done
   [ -n "$id" ] || fail "no window titled Radire: $(cat "$work/$1.out")"
   # SDL may replace its first window when the renderer starts: the one that stays takes the keys.
