@@ -264,5 +264,12 @@ int main(int argc, char** argv) {
   int result = WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWDEFAULT);
   if (session) result = session->Finish(result);
   host::Install(nullptr);
+#ifdef __EMSCRIPTEN__
+  // In a page, main's return after the browser's frames reaches nobody: the end is told by exit, once the
+  // host has let go of the canvas, the keyboard and the audio output.
+  session.reset();
+  chosen.reset();
+  std::exit(result);
+#endif
   return result;
 }

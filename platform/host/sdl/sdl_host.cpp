@@ -392,6 +392,13 @@ void SdlHost::SaveSettings() {
 }
 
 bool SdlHost::PollEvent(Event* event) {
+#ifdef __EMSCRIPTEN__
+  if (!closeTaken_ && web::CloseAsked()) {
+    closeTaken_ = true;
+    *event = Event{EventType::Close};
+    return true;
+  }
+#endif
   if (frameLimitReached_) {
     frameLimitReached_ = false;
     *event = Event{EventType::Close};
@@ -412,6 +419,11 @@ int SdlHost::Wait(int ms) {
   const uint32_t start = SDL_GetTicks();
   for (;;) {
     int slice = ms < 0 ? -1 : std::max(0, ms - int(SDL_GetTicks() - start));
+#ifdef __EMSCRIPTEN__
+    // The page's requests come by no event: look now and then.
+    if (!closeTaken_ && web::CloseAsked()) return 1;
+    slice = slice < 0 ? 100 : std::min(slice, 100);
+#endif
     if (noteUntil_) {
       int toNote = std::max(1, int(noteUntil_ - SDL_GetTicks()));
       slice = slice < 0 ? toNote : std::min(slice, toNote);

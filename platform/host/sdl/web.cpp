@@ -1,6 +1,5 @@
 #include "web.h"
 
-#include <SDL.h>
 #include <emscripten.h>
 
 namespace host::web {
@@ -20,17 +19,14 @@ EM_JS(void, AskFullScreen, (), {
   if (Module.radirePage) Module.radirePage.switchFullScreen();
 });
 
+EM_JS(int, PageAsksClose, (), { return Module.radireCloseAsked ? 1 : 0; });
+
 }  // namespace
+
+bool CloseAsked() { return PageAsksClose() != 0; }
 
 void NextFrame() { WaitForAnimationFrame(); }
 
 void SwitchFullScreen() { AskFullScreen(); }
 
 }  // namespace host::web
-
-// The page ends the game as closing its window would (a dropped record is to be played, say).
-extern "C" EMSCRIPTEN_KEEPALIVE void radire_web_close() {
-  SDL_Event e{};
-  e.type = SDL_QUIT;
-  SDL_PushEvent(&e);
-}

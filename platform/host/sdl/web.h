@@ -9,5 +9,7 @@ namespace host::web {
 void NextFrame();
 // Full screen and back: the page's element takes the screen, the picture scaled by whole factors.
 void SwitchFullScreen();
+// Whether the page asked the program to end, as closing its window would (a dropped record is to be played).
+bool CloseAsked();
 
 }  // namespace host::web

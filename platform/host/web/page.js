@@ -29,6 +29,8 @@
     synced: 0, // successful writes to the browser's storage
     music: "none", // none, loading, ready, missing
     startedAt: 0,
+    // Set by a test: take(frame, canvas) is called after each of the first `frames` presentations.
+    trace: null,
     notes: [],
     stdout: [],
     stderr: [],
@@ -72,6 +74,7 @@
   // Everything the program needs before it starts, fetched while the page waits for the player.
   const files = { data: {}, faces: {}, soundfont: null, dropped: null };
   const failedFaces = {};
+  let compiled = null;
   let site = null;
 
   async function loadMusic() {
@@ -114,6 +117,17 @@
     for (const face of site.prefetch) wanted.push(fetchFace(null, "/fonts/" + face));
     wanted.push(loadMusic());
     wanted.push(loadScript(program + ".js"));
+    // Compiled while the page waits for the player, so that the start takes only the instantiation.
+    wanted.push(
+      (async () => {
+        const response = await fetch(program + ".wasm");
+        if (!response.ok) throw new Error(program + ".wasm: " + response.status + " " + response.statusText);
+        // Compiled as it comes, unless the server does not call it application/wasm.
+        if ((response.headers.get("Content-Type") || "").startsWith("application/wasm"))
+          compiled = await WebAssembly.compileStreaming(response);
+        else compiled = await WebAssembly.compile(await response.arrayBuffer());
+      })()
+    );
     await Promise.all(wanted);
     if (typeof Radire !== "function") throw new Error("the program " + program + ".js could not be loaded");
   }
@@ -170,13 +184,25 @@
     );
   }
 
+  // Writes what changed to IndexedDB; `then` runs once everything changed so far is written (or refused).
+  let waiting = [];
   function sync(module, then) {
-    if (page.storage !== "ok" || syncing || (!dirty && !then)) {
-      if (then) then();
+    if (then) waiting.push(then);
+    if (page.storage !== "ok") {
+      for (const f of waiting.splice(0)) f();
+      return;
+    }
+    if (syncing) {
+      if (then) dirty = true; // written again after the write under way
+      return;
+    }
+    if (!dirty) {
+      for (const f of waiting.splice(0)) f();
       return;
     }
     dirty = false;
     syncing = true;
+    const after = waiting.splice(0);
     module.FS.syncfs(false, (err) => {
       syncing = false;
       if (err) {
@@ -189,9 +215,12 @@
         note("storage", null);
         listReplays(module);
       }
-      if (then) then();
+      for (const f of after) f();
+      if (waiting.length) sync(module);
     });
   }
+  // Whether something the program wrote is not in the browser's storage yet.
+  page.unsaved = () => dirty || syncing;
 
   function prepare(module) {
     const FS = module.FS;
@@ -216,6 +245,7 @@
       module.removeRunDependency("storage");
     };
     try {
+      if (typeof indexedDB === "undefined" || !indexedDB) throw new Error("it offers no IndexedDB");
       FS.mount(FS.filesystems.IDBFS, {}, HOME);
     } catch (e) {
       storageRefused(e.message || String(e));
@@ -294,6 +324,7 @@
   const hooks = {
     frame(module) {
       page.frames++;
+      if (page.trace && page.frames <= page.trace.frames) page.trace.take(page.frames, canvas);
       layout();
       if (dirty && page.frames >= retryAt) sync(module);
     },
@@ -341,6 +372,10 @@
       arguments: args,
       radirePage: hooks,
       preRun: [prepare],
+      instantiateWasm: (imports, receive) => {
+        WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
+        return {};
+      },
       print: (text) => {
         page.stdout.push(text);
         console.log(text);
@@ -402,10 +437,15 @@
           play();
         }
       }, 50);
-      was._radire_web_close();
+      was.radireCloseAsked = true;
     } else {
       play();
     }
+  });
+
+  // The program's end comes as an exception that unwinds it; once it reached onExit it is no error.
+  window.addEventListener("unhandledrejection", (event) => {
+    if (event.reason && event.reason.name === "ExitStatus") event.preventDefault();
   });
 
   layout();
