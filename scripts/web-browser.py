@@ -162,7 +162,19 @@ window.check = {
 """
 
 
-def open_browser(block_storage=False):
+# A pad as the Gamepad API shows it; the check presses its buttons through window.pad.
+FAKE_PAD = """
+window.pad = { id: "check pad", index: 0, connected: true, mapping: "standard", timestamp: 1,
+  axes: [0, 0, 0, 0], buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
+window.pad.press = (i, down) => {
+  window.pad.buttons[i] = { pressed: down, touched: down, value: down ? 1 : 0 };
+  window.pad.timestamp++;
+};
+Object.defineProperty(navigator, "getGamepads", { value: () => [window.pad, null, null, null] });
+"""
+
+
+def open_browser(block_storage=False, pad=False):
     o = webdriver.ChromeOptions()
     o.binary_location = "/usr/bin/chromium"
     for a in ["--headless=new", "--no-sandbox", "--window-size=800,700", "--disable-dev-shm-usage",
@@ -171,6 +183,8 @@ def open_browser(block_storage=False):
     o.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
     d.set_script_timeout(HANG)
+    if pad:
+        d.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": FAKE_PAD})
     if block_storage:
         # As a private window that refuses storage: the page finds no IndexedDB.
         d.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument",
@@ -498,6 +512,29 @@ def troubled_session():
         d.quit()
 
 
+def pad_session():
+    """A pad through the Gamepad API: its first button starts the game, as Enter does."""
+    d = open_browser(pad=True)
+    try:
+        load_page(d)
+        d.find_element(By.ID, "cover").click()
+        wait(d, "radire.frames > %d" % TITLE_FRAME, "the title")
+        d.execute_async_script("const done = arguments[arguments.length - 1]; check.shipColours().then(done)")
+        d.execute_script("window.pad.press(0, true)")
+        end = frames(d) + 600
+        x = -2
+        while frames(d) < end and x < 0:
+            run_frames(d, 2)
+            x = d.execute_script("return check.shipX(check.grab())")
+        d.execute_script("window.pad.press(0, false)")
+        if x >= 0:
+            say("the pad's first button (Gamepad API, joystick 0) started stage 1")
+        else:
+            fail("the pad's first button did not start stage 1: " + state(d))
+    finally:
+        d.quit()
+
+
 def demo_session():
     d = open_browser()
     try:
@@ -513,6 +550,7 @@ def demo_session():
 try:
     title_seconds, fps, size = main_session()
     troubled_session()
+    pad_session()
     demo_session()
     print("figures: title %.2f s after the click; %.1f frames a second; %.2f MB compressed transfer" % (
         title_seconds, fps, size / 1e6), flush=True)

@@ -239,6 +239,11 @@
         FS.writeFile("/usr/share/sounds/sf2/" + site.soundfont.replace(/^.*\//, ""), files.soundfont);
       }
       if (files.dropped) FS.writeFile(DROPPED, files.dropped);
+      try {
+        recordsBefore = FS.readdir(REPLAYS);
+      } catch (e) {
+        recordsBefore = [];
+      }
       watchWrites(FS);
       dirty = true;
       listReplays(module);
@@ -260,6 +265,7 @@
   }
 
   // The last and the best game, offered for download.
+  let recordsBefore = [];
   function listReplays(module) {
     let names = [];
     try {
@@ -267,6 +273,8 @@
     } catch (e) {
       return;
     }
+    // While a game runs, its own record is still being written: the last game is the one before.
+    if (page.state === "running") names = names.filter((n) => n === "best.rec" || recordsBefore.includes(n));
     const games = names.filter((n) => n !== "best.rec").sort();
     const offer = [];
     if (games.length) offer.push(["last game", games[games.length - 1], "radire-last.rec"]);
