@@ -36,7 +36,8 @@
     stderr: [],
   };
   window.radire = page;
-  page.module = () => current;
+  // The program running, or else the one that ran last (its files are still there to read).
+  page.module = () => current || previous;
 
   // One line per kind of trouble; a newer line of the same kind takes the older's place.
   function note(kind, text) {
@@ -327,6 +328,7 @@
   });
 
   let current = null;
+  let previous = null;
 
   // What the program calls: once per presentation, and when it asks for a face.
   const hooks = {
@@ -344,6 +346,7 @@
     page.state = "ended";
     page.exitCode = code;
     current = null;
+    previous = module;
     // A browser allows a page only a few audio outputs: the next run opens its own.
     try {
       if (module.SDL2 && module.SDL2.audioContext) module.SDL2.audioContext.close();
