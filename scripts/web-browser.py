@@ -525,7 +525,7 @@ def troubled_session():
         wait(d, "radire.frames > 120", "the game without storage and without its face")
         notes = d.execute_script("return radire.notes.map((n) => n.text)")
         storage = [n for n in notes if "keeps no files" in n]
-        face = [n for n in notes if "font is missing" in n]
+        face = [n for n in notes if "font is missing" in n and "ipag.ttf" in n]
         if storage and face and d.execute_script("return radire.state") == "running":
             say("storage refused and a font missing: the game plays on; the page says \"%s\" and \"%s\"" % (
                 storage[0], face[0]))

@@ -11,6 +11,8 @@
   const coverText = document.getElementById("cover-text");
   const notes = document.getElementById("notes");
   const replays = document.getElementById("replays");
+  // The keys told on the cover are the game's.
+  if (program !== "radire") for (const help of document.querySelectorAll(".help")) help.hidden = true;
 
   // As natively: the player's files under the home directory (kept in IndexedDB), the game in the data
   // directory, where its data files lie beside its high-score file.
@@ -145,7 +147,7 @@
       } catch (e) {
         delete files.faces[name];
         failedFaces[name] = true;
-        note("face-" + name, "A font is missing on the server (" + e.message + "): its texts are not shown.");
+        note("face-" + name, "A font is missing on the server (" + e.message + "): texts in it are not drawn as letters.");
         return 0;
       }
     }
