@@ -480,6 +480,12 @@ def main_session():
             fail("full screen: the picture is %s" % box)
         d.execute_script("document.exitFullscreen()")
         wait(d, "!document.fullscreenElement", "the end of full screen")
+        # the game's own keys: F11, then Alt+Enter back
+        ActionChains(d).send_keys(Keys.F11).perform()
+        wait(d, "document.fullscreenElement", "full screen by F11")
+        ActionChains(d).key_down(Keys.ALT).send_keys(Keys.ENTER).key_up(Keys.ALT).perform()
+        wait(d, "!document.fullscreenElement", "the end of full screen by Alt+Enter")
+        say("F11 took the screen and Alt+Enter gave it back")
 
         # ---- bad input: a dropped file that is no record; a record of another build ----
         drop = """const dt = new DataTransfer();
