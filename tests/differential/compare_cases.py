@@ -34,7 +34,7 @@ KNOWN_DIFFERENCES = [
      "LoadObject answers 0; the volume, pan and frequency answers are compared on the stand-in only"),
     (r"bezier-[14]", r"wine.*",
      "open: PolyBezier draws the polyline FlattenPath gives; Wine's points are those of halving each curve at "
-     "t = 1/2 in 1/16-pixel fixed point with rounded midpoints (that reproduces every point of 25 curves "
+     "t = 1/2 in 1/16-pixel fixed point with rounded midpoints (that reproduces every point of 55 curves "
      "measured), but when it stops halving is not yet known: no distance or length threshold fits (a piece "
      "318 px long and 1.9 px off its chord is kept, pieces 35 px long and 0.1 px off are halved) and a "
      "mirrored curve is halved more at its start than at its end. The stand-in cuts each curve into even "
