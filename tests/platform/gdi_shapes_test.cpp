@@ -1,6 +1,7 @@
 // Pens, brushes and shapes on a DC over a pixel buffer of the test's own.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "gdi/gdi_object.h"
@@ -156,6 +157,25 @@ TEST_F(Shapes, WidePensCoverTheirWidthWithRoundEnds) {
   // The caps are round: a square one would cover the corner.
   EXPECT_EQ(At(32, 15), Px(RGB(0, 255, 0)));
   EXPECT_EQ(At(32, 13), 0);
+  // A slanted one, pixel for pixel as Windows' GDI draws it (under Wine): one side of its band at half the
+  // width rounded, the other a whole width further rounded outwards, and round ends.
+  static const char* const slanted[] = {
+      "....####", "...#######", "...#########", "......########", "........########",
+      "..........########", "............########", "..............#########", "................#########",
+      "..................#########", ".....................########", ".......................########",
+      ".........................########", "...........................########", ".............................######",
+      "...............................#####", "..................................#"};
+  Fill(0);
+  Use(CreatePen(PS_SOLID, 3, RGB(0, 255, 0)));
+  MoveToEx(Dc(), 4, 6, nullptr);
+  LineTo(Dc(), 34, 20);
+  for (int y = 0; y < H; y++) {
+    std::string row(W, '.');
+    for (int x = 0; x < W; x++) row[x] = At(x, y) ? '#' : '.';
+    std::string want = y >= 5 && y < 22 ? slanted[y - 5] : "";
+    want.resize(W, '.');
+    EXPECT_EQ(row, want) << y;
+  }
   // A wide line far beyond the target touches only what lies inside it.
   MoveToEx(Dc(), -100000, 3, nullptr);
   EXPECT_TRUE(LineTo(Dc(), 100000, 3));
@@ -177,6 +197,25 @@ TEST_F(Shapes, RectangleOwnsItsLeftAndTopEdgeButNotRightAndBottom) {
   Fill(0);
   Rectangle(Dc(), 15, 12, 5, 6);
   EXPECT_EQ(Count(0xFFFF), 28);
+  // A one-pixel frame runs through the corner pixels: a single pixel's has no length and draws nothing,
+  // one of two pixels draws both.
+  Fill(0);
+  Rectangle(Dc(), 20, 20, 21, 21);
+  EXPECT_EQ(Count(0), W * H);
+  Rectangle(Dc(), 20, 20, 22, 21);
+  EXPECT_EQ(Count(0xFFFF), 2);
+  // A wide inside frame stays within the bounds, its corners rounded by the pen.
+  Fill(0);
+  Use(CreatePen(PS_INSIDEFRAME, 4, 0xFFFFFF));
+  Rectangle(Dc(), 10, 10, 30, 26);
+  EXPECT_EQ(At(10, 10), 0);
+  EXPECT_EQ(At(11, 10), 0xFFFF);
+  EXPECT_EQ(At(29, 25), 0);
+  EXPECT_EQ(At(28, 25), 0xFFFF);
+  EXPECT_EQ(At(13, 13), 0xFFFF);
+  EXPECT_EQ(At(14, 14), 0x001F);
+  EXPECT_EQ(Count(0xFFFF), 20 * 16 - 12 * 8 - 4);
+  Use(CreatePen(PS_SOLID, 1, 0xFFFFFF));
   // With the null pen the brush fills one column and one row less.
   Fill(0);
   Use(GetStockObject(NULL_PEN));

@@ -15,42 +15,37 @@ export SDL_AUDIODRIVER=disk XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/
 mkdir -p "$work/config/radire"
 settings="$work/config/radire/settings"
 fail() { echo "FAIL: $*"; exit 1; }
+source "$(dirname "$0")/window.sh"
 
 start() {  # $1: the name of the run; the sound goes to $1.raw, what it says to $1.out
-  id=""
-  # The server starts anew when its last client leaves: a program started in that moment finds no display,
-  # and is started again.
-  for attempt in 1 2 3; do
-    rm -f "$work/$1.raw"
-    SDL_DISKAUDIOFILE="$work/$1.raw" "$bin" --window --no-vsync >"$work/$1.out" 2>&1 &
-    pid=$!
-    for i in $(seq 1 300); do
-      id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
-      [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
-      kill -0 $pid 2>/dev/null || break
-      sleep 0.1
-    done
-    [ -n "$id" ] && break
-    wait $pid 2>/dev/null
-    grep -q "no display could be opened" "$work/$1.out" || break
-    sleep 0.5
-  done
-  [ -n "$id" ] || fail "no window titled Radire: $(cat "$work/$1.out")"
+  rm -f "$work/$1.raw"
+  SDL_DISKAUDIOFILE="$work/$1.raw" "$bin" --window --no-vsync >"$work/$1.out" 2>&1 &
+  pid=$!
+  wait_window $pid || fail "no window titled Radire: $(cat "$work/$1.out")"
   # SDL may replace its first window when the renderer starts: the one that stays takes the keys.
   sleep 0.5
-  id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | tail -n 1)
+  wait_window $pid
   xdotool windowfocus --sync "$id" 2>/dev/null
 }
 stop() {
   xdotool key --window "$id" Escape 2>/dev/null  # the window may be gone before the key is let go
-  for i in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  kill -0 $pid 2>/dev/null && fail "Escape did not end the program"
-  wait $pid || fail "exit code $?"
+  # ctest's time limit catches an Escape that never ends it.
+  wait $pid; rc=$?; release_keys
+  [ $rc -eq 0 ] || fail "exit code $rc"
   pid=""
 }
 bytes() { stat -c %s "$work/$1.raw" 2>/dev/null || echo 0; }
-# Waits until the run's sound file holds $2 bytes: the disk driver writes in real time, 176400 bytes a second.
-wait_sound() { for i in $(seq 1 600); do [ "$(bytes "$1")" -ge "$2" ] && return 0; sleep 0.1; done; fail "$1: no sound"; }
+# Waits until the run's sound file holds $2 bytes: the disk driver writes in real time, 176400 bytes a second,
+# or slower on a busy machine. It fails when the program ends first, or when a minute passes without a byte.
+wait_sound() {
+  local last=-1 still=0 now
+  while now=$(bytes "$1"); [ "$now" -lt "$2" ]; do
+    kill -0 $pid 2>/dev/null || fail "$1: the program ended after $now bytes of sound: $(cat "$work/$1.out")"
+    if [ "$now" -eq "$last" ]; then still=$((still + 1)); else still=0; last=$now; fi
+    [ $still -lt 600 ] || fail "$1: no sound"
+    sleep 0.1
+  done
+}
 # The root mean square of the 16-bit samples of $1.raw from byte $2 on, $3 bytes. Blocks of silence, where a busy
 # machine left the output device waiting, are left out.
 rms() {

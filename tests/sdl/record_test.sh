@@ -17,15 +17,11 @@ printf "120 1" > zqt.sss
 unplayed=$(stat -c %y zqt.sss)
 export SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$1"; cat "$work"/*.out 2>/dev/null; exit 1; }
+source "$(dirname "$0")/window.sh"
 
 "$bin" --window --no-vsync >"$work/play.out" 2>&1 &
 pid=$!
-id=""
-for i in $(seq 1 100); do
-  id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
-  [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+wait_window $pid
 [ -n "$id" ] || { kill $pid; fail "no window titled Radire"; }
 xdotool windowfocus --sync "$id" 2>/dev/null
 k() { xdotool key --window "$id" "$@"; }
@@ -39,13 +35,13 @@ for i in $(seq 1 12); do
   white() { "$screen_picture" --count white | awk '{print $NF}'; }
   before=$(white)
   k p
-  for j in $(seq 1 100); do [ "$(white)" -gt $((before + 1000)) ] && break; sleep 0.1; done
+  until [ "$(white)" -gt $((before + 1000)) ]; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   paused=$(white)
   [ "$paused" -gt $((before + 1000)) ] || { kill $pid; fail "no PAUSE over the picture ($before white pixels, then $paused)"; }
   "$screen_picture" "$work/paused1.png" >/dev/null; sleep 1.5; "$screen_picture" "$work/paused2.png" >/dev/null
   cmp -s "$work/paused1.png" "$work/paused2.png" || { kill $pid; fail "the picture moved while paused"; }
   k p
-  for j in $(seq 1 100); do [ "$(white)" -lt $((paused - 1000)) ] && break; sleep 0.1; done
+  until [ "$(white)" -lt $((paused - 1000)) ]; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   "$screen_picture" "$work/going1.png" >/dev/null
   for j in $(seq 1 50); do
     sleep 0.1; "$screen_picture" "$work/going2.png" >/dev/null
@@ -60,9 +56,8 @@ for i in $(seq 1 12); do
   fi
 done
 sleep 0.5; k Escape
-for i in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-kill -0 $pid 2>/dev/null && { kill $pid; fail "Escape did not end the game"; }
-wait $pid || fail "the game ended with $?"
+wait $pid; rc=$?; release_keys
+[ $rc -eq 0 ] || fail "the game ended with $rc"
 kept=$(ls "$XDG_DATA_HOME"/radire/replays/*.rec 2>/dev/null | head -n 1)
 [ -f "$kept" ] || fail "no record kept in $XDG_DATA_HOME/radire/replays"
 played=$(cat zqt.sss)
@@ -81,22 +76,18 @@ cat "$work/r1.out"
 # Watched in the window, and paused there for a while: the same end.
 "$bin" --window --no-vsync --replay "$kept" >"$work/w.out" 2>&1 &
 pid=$!
-id=""
-for i in $(seq 1 100); do
-  id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | head -n 1)
-  [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
-  sleep 0.1
-done
+wait_window $pid
 [ -n "$id" ] || { kill $pid; fail "no window for the replay"; }
 xdotool windowfocus --sync "$id" 2>/dev/null
 sleep 1; k p
-for j in $(seq 1 100); do [ "$(white)" -gt 3000 ] && break; sleep 0.1; done
+until [ "$(white)" -gt 3000 ]; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 "$screen_picture" "$work/held1.png" >/dev/null; sleep 1; "$screen_picture" "$work/held2.png" >/dev/null
 cmp -s "$work/held1.png" "$work/held2.png" || { kill $pid; fail "the replay ran on under PAUSE"; }
 k p
 # The rest with Tab held, which runs a watched replay fast: at the recorded pace a loaded machine takes minutes.
 xdotool keydown --window "$id" Tab
-wait $pid || fail "the replay in the window failed"
+wait $pid; rc=$?; release_keys
+[ $rc -eq 0 ] || fail "the replay in the window failed"
 cmp -s "$work/r1.out" "$work/w.out" || fail "the window's replay differs from the headless one"
 [ "$(cat zqt.sss)" = "9 9" ] || fail "a replay wrote over the player's zqt.sss"
 
@@ -137,27 +128,23 @@ play() {
   export XDG_CONFIG_HOME="$work/config-$name"
   "$bin" --window --record "$work/$name.rec" >"$work/$name.out" 2>&1 &
   pid=$!
-  # The window SDL shows first may be made anew for its renderer: the keys go to the one standing.
-  id=""
-  for i in $(seq 1 300); do
-    id=$(xdotool search --onlyvisible --name '^Radire$' 2>/dev/null | tail -n 1)
-    [ -n "$id" ] && xdotool getwindowgeometry "$id" >/dev/null 2>&1 && break
-    sleep 0.1
-  done
+  wait_window $pid
   [ -n "$id" ] || { kill $pid; fail "$name: no window"; }
   k() { xdotool key --window "$id" "$@" 2>/dev/null; }
   if [ "$when" = reveal ]; then
     k Return
   else
-    for i in $(seq 1 300); do [ "$(count yellow)" -gt 1000 ] && break; sleep 0.1; done
+    until [ "$(count yellow)" -gt 1000 ]; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
     for i in $(seq 1 "$spaces"); do k space; done
     k Return
   fi
   # The stage runs once the ship's shots fly. A Return that came while the reveal ran was not taken: again
   # while the title stands.
   xdotool keydown --window "$id" space 2>/dev/null
-  for i in $(seq 1 600); do
-    [ "$(count green)" -gt 0 ] && break
+  i=0
+  until [ "$(count green)" -gt 0 ]; do
+    kill -0 $pid 2>/dev/null || break
+    i=$((i + 1))
     [ $((i % 10)) -eq 0 ] && [ "$(count yellow)" -gt 1000 ] && k Return
     sleep 0.05
   done
@@ -184,9 +171,8 @@ play() {
   done
   xdotool keyup --window "$id" space Left Right Up 2>/dev/null
   k Escape
-  for i in $(seq 1 600); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  kill -0 $pid 2>/dev/null && { kill $pid; fail "$name: Escape did not end the game"; }
-  wait $pid || fail "$name: the game ended with $?"
+  wait $pid; rc=$?; release_keys
+  [ $rc -eq 0 ] || fail "$name: the game ended with $rc"
   for i in "$XDG_CONFIG_HOME"/pulse/*-runtime; do [ -L "$i" ] && rm -rf "$(readlink "$i")"; done
   "$bin" --headless --replay "$work/$name.rec" >"$work/$name.replay.out" 2>&1 ||
     fail "$name ($audio, Return $when): $(cat "$work/$name.replay.out")"

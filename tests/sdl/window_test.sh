@@ -9,6 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 export SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME="$work/config"
+source "$(dirname "$0")/window.sh"
 
 run_case() {  # $1: what to do with the window (escape | close | frames)
   local frames=10000  # minutes of play: the program is never ended by them unless the case asks
@@ -41,6 +42,7 @@ run_case() {  # $1: what to do with the window (escape | close | frames)
   # Ended by what the case did, or by its frames (the log says which).
   wait $pid
   local rc=$?
+  release_keys
   if [ $rc -ne 0 ]; then echo "$1: exit code $rc"; cat "$work/out.txt"; return 1; fi
   local limit
   limit=$(grep -c "^$frames frame limit reached$" "$work/log.txt")
