@@ -3,6 +3,9 @@
 // node web-compare.js --audio NATIVE.raw WEB.raw compares what the headless host heard (--audio): prints
 // "alike: ..." with the figures when both have the same length, levels within 2 dB, and envelopes (levels
 // of half-second blocks) that follow each other, or what differs.
+// node web-compare.js --maths DIR compares the files of tests/web/maths.cpp made natively (DIR/native-own,
+// DIR/native-library) and in WebAssembly (DIR/web-...): prints "identical: ..." with how often the C
+// libraries differ from the platform's, or where the platform's differ.
 "use strict";
 const fs = require("fs");
 const path = require("path");
@@ -65,6 +68,26 @@ function compareAudio(nativeFile, webFile) {
   if (la < -50) return `no music natively (${figures})`;
   if (Math.abs(la - lb) > 2 || !(correlation > 0.8) || silent) return `not alike: ${figures}, ${silent} silent blocks`;
   return `alike: ${figures}`;
+}
+
+function compareMaths(dir) {
+  const read = (name) => {
+    const b = fs.readFileSync(path.join(dir, name));
+    return new BigUint64Array(b.buffer, b.byteOffset, b.length >> 3);
+  };
+  const own = read("native-own"), ownWeb = read("web-own"), glibc = read("native-library"), musl = read("web-library");
+  const differ = (a, b) => a.reduce((n, v, i) => n + (v !== b[i]), 0);
+  if (own.length !== ownWeb.length || !own.length) return `${own.length} values natively, ${ownWeb.length} in WebAssembly`;
+  const d = differ(own, ownWeb);
+  if (d) return `the platform's maths differ between the roads in ${d} of ${own.length} values`;
+  const share = (n) => `${n} (${((100 * n) / own.length).toFixed(2)} %)`;
+  return `identical: ${own.length} values; the C libraries differ from them in ${share(differ(own, glibc))} ` +
+    `natively and ${share(differ(own, musl))} in WebAssembly, from each other in ${share(differ(glibc, musl))}`;
+}
+
+if (process.argv[2] === "--maths") {
+  console.log(compareMaths(process.argv[3]));
+  process.exit(0);
 }
 
 if (process.argv[2] === "--audio") {

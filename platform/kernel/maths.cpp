@@ -5,6 +5,7 @@
 // double operation, which every system rounds alike. This file is compiled without contraction into fused
 // multiply-adds (platform/CMakeLists.txt): the error terms below depend on each product being rounded.
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -43,11 +44,17 @@ DD Multiply(DD a, DD b) {
 }
 DD Negate(DD a) { return {-a.hi, -a.lo}; }
 
-// Horner's scheme over coefficients from the highest degree down.
+// The nearest whole number, ties to even, for |v| < 2^51: the sum's rounding drops the fraction.
+double Nearest(double v) { return (v + 0x1.8p52) - 0x1.8p52; }
+
+// Horner's scheme over coefficients from the highest degree down. The terms of high degree are below 2^-30
+// of the result, so plain doubles carry them well past the 53 bits returned; the last `exact` in full.
 template <int N>
-DD Polynomial(const DD (&c)[N], DD x) {
-  DD p = c[0];
-  for (int i = 1; i < N; i++) p = Add(Multiply(p, x), c[i]);
+DD Polynomial(const DD (&c)[N], int exact, DD x) {
+  double small = c[0].hi;
+  for (int i = 1; i < N - exact; i++) small = small * x.hi + c[i].hi;
+  DD p = {small, 0.0};
+  for (int i = N - exact; i < N; i++) p = Add(Multiply(p, x), c[i]);
   return p;
 }
 
@@ -103,17 +110,16 @@ DD Reduce(double x, int& quadrant) {
     x = std::fmod(x, 2 * kHalfPi[0] * 2);
     if (std::fabs(x) > 2 * kHalfPi[0]) x -= std::copysign(4 * kHalfPi[0], x);
   }
-  double n = std::nearbyint(x * 0x1.45f306dc9c883p-1);
-  quadrant = int(std::fmod(n, 4.0));
-  if (quadrant < 0) quadrant += 4;
+  double n = Nearest(x * 0x1.45f306dc9c883p-1);
+  quadrant = int(int64_t(n) & 3);
   DD r = Add({x, 0.0}, Negate(TwoProduct(n, kHalfPi[0])));
   r = Add(r, Negate(TwoProduct(n, kHalfPi[1])));
   r = Add(r, Negate(TwoProduct(n, kHalfPi[2])));
   return Add(r, {-n * kHalfPi[3], 0.0});
 }
 
-DD SineOf(DD r) { return Multiply(r, Polynomial(kSine, Multiply(r, r))); }
-DD CosineOf(DD r) { return Polynomial(kCosine, Multiply(r, r)); }
+DD SineOf(DD r) { return Multiply(r, Polynomial(kSine, 6, Multiply(r, r))); }
+DD CosineOf(DD r) { return Polynomial(kCosine, 7, Multiply(r, r)); }
 
 // sin x (cosine = false) or cos x, quadrant by quadrant.
 double SineOrCosine(double x, bool cosine) {
@@ -138,11 +144,11 @@ double Exponential(double x) {
   if (std::isnan(x)) return x + x;
   if (x > 709.8) return HUGE_VAL;
   if (x < -746.0) return 0.0;
-  double k = std::nearbyint(x * 0x1.71547652b82fep+0);
+  double k = Nearest(x * 0x1.71547652b82fep+0);
   DD r = Add({x, 0.0}, Negate(TwoProduct(k, kLn2[0])));
   r = Add(r, Negate(TwoProduct(k, kLn2[1])));
   r = Add(r, {-k * kLn2[2], 0.0});
-  DD e = Polynomial(kExp, r);
+  DD e = Polynomial(kExp, 10, r);
   // Scaling by a power of two is exact but for results below the normal range.
   return std::ldexp(e.hi, int(k));
 }
