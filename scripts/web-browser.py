@@ -279,6 +279,28 @@ def native_title(high_score):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=HANG)
 
 
+def replay_natively(d):
+    """The game's record, made in the page, replayed by the native program."""
+    record = d.execute_script(
+        "const FS = radire.module().FS, dir = '%s/replays';"
+        "const last = FS.readdir(dir).filter((n) => n.endsWith('.rec') && n !== 'best.rec').sort().pop();"
+        "return FS.readFile(dir + '/' + last, {encoding: 'utf8'})" % PLACE)
+    work = os.path.join(REF, "replay")
+    os.makedirs(work, exist_ok=True)
+    for name in os.listdir(os.path.join(SITE, "data")):
+        with open(os.path.join(SITE, "data", name), "rb") as f, open(os.path.join(work, name), "wb") as g:
+            g.write(f.read())
+    with open(os.path.join(work, "browser.rec"), "w", encoding="utf-8") as f:
+        f.write(record)
+    run = subprocess.run([NATIVE, "--headless", "--replay", "browser.rec"], cwd=work, capture_output=True, text=True,
+                         timeout=HANG)
+    verdict = [l for l in (run.stdout + run.stderr).splitlines() if "replay" in l]
+    if run.returncode == 0 and verdict and verdict[0].startswith("replay matched"):
+        say("the page's record replayed natively: " + verdict[0])
+    else:
+        fail("the page's record did not replay natively (exit %d): %s" % (run.returncode, verdict or run.stderr))
+
+
 def transfer_size(d):
     """The compressed size of every file the page fetched (gzip, as a server would send them)."""
     urls = d.execute_script(
@@ -436,6 +458,7 @@ def main_session():
             "const last = FS.readdir(dir).filter((n) => n.endsWith('.rec') && n !== 'best.rec').sort().pop();"
             "return FS.readFile(dir + '/' + last, {encoding: 'utf8'}).split('\\n')"
             ".filter((l) => l.includes('activate')).map((l) => l.split(' ').slice(-2).join(' '))" % PLACE)
+        replay_natively(d)
         if "activate 0" in events and "activate 1" in events[events.index("activate 0"):]:
             say("the game's record shows the focus lost and regained: " + ", ".join(events))
         else:
