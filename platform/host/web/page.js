@@ -331,6 +331,7 @@
 
   let current = null;
   let previous = null;
+  let lastStartSecond = 0;
 
   // What the program calls: once per presentation, and when it asks for a face.
   const hooks = {
@@ -375,6 +376,11 @@
       page.state = "ended";
       return;
     }
+    // A kept game's record is named by the second it began (and the process, which is always the same here):
+    // a game begun in the same second as the one before would write over that one's record.
+    if (Math.floor(Date.now() / 1000) === lastStartSecond)
+      await new Promise((resolve) => setTimeout(resolve, 1005 - (Date.now() % 1000)));
+    lastStartSecond = Math.floor(Date.now() / 1000);
     page.frames = 0;
     page.runs++;
     page.exitCode = null;
