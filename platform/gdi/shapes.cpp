@@ -247,8 +247,7 @@ void FillPolygon(const Canvas& c, const POINT* p, int n, const Brush& brush) {
 constexpr int kMaxPolygonPoints = 64;
 
 // Bezier curves are flattened the way Windows' GDI does it, so curves land on the same pixels: the curve is
-// halved at t = 1/2 in 1/16-pixel fixed point (midpoints rounded up), depth first and at most 8 times, until a
-// piece is flat. A piece is flat when its control points lie between its ends along its major axis and within
+// halved at t = 1/2 in 1/16-pixel fixed point, depth first and at most 8 times, until a piece is flat. A piece is flat when its control points lie between its ends along its major axis and within
 // a pixel of a walk from its start that moves the minor axis by a fixed whole number of sixteenths for each
 // whole pixel of the major axis; `emit` gets the end of each flat piece, rounded to the pixel.
 struct Fixed {
@@ -280,12 +279,13 @@ void FlattenBezier(const POINT* q, Emit emit) {
     Fixed p[4];
     int depth;
   };
-  Piece stack[kMaxDepth + 1];
-  int top = 0;
+  Piece stack[kMaxDepth + 1];  // depth first: one piece waiting on each level
   for (int k = 0; k < 4; k++) stack[0].p[k] = {int64_t(q[k].x) * 16, int64_t(q[k].y) * 16};
   stack[0].depth = 0;
-  top = 1;
-  auto mid = [](Fixed a, Fixed b) { return Fixed{FloorShift(a.x + b.x + 1, 1), FloorShift(a.y + b.y + 1, 1)}; };
+  int top = 1;
+  // Rounded up and truncated toward zero, as Windows' points show: below zero an even sum comes out a
+  // sixteenth high.
+  auto mid = [](Fixed a, Fixed b) { return Fixed{(a.x + b.x + 1) / 2, (a.y + b.y + 1) / 2}; };
   while (top > 0) {
     Piece piece = stack[--top];
     const Fixed* p = piece.p;
