@@ -267,7 +267,9 @@ bool FlatPiece(const Fixed* p) {
     int64_t a = (yMajor ? p[k].y : p[k].x) - a0, b = (yMajor ? p[k].x : p[k].y) - b0;
     // Walking backward along the major axis, a control point level with the start does not count as between.
     bool between = da >= 0 ? (a >= 0 && a <= da) : (a < 0 && a >= da);
-    if (!between || std::abs(b - RoundSixteenths(a) * perStep) > 16) return false;
+    if (!between) return false;
+    // Under half a pixel along its major axis a piece has no walk: only the between test holds it.
+    if (steps != 0 && std::abs(b - RoundSixteenths(a) * perStep) > 16) return false;
   }
   return true;
 }
