@@ -36,6 +36,7 @@ const char kUsage[] =
     "  --input FILE           scripted input                               (headless)\n"
     "  --shot F:FILE.png      save the frame of presentation F as PNG      (headless)\n"
     "  --log FILE             the platform's event log\n"
+    "  --audio FILE.raw       write what is heard, 16-bit stereo at 44100 Hz   (headless)\n"
     "  --fail NAME[:K]        make the K-th call (default: every call) of a named platform function fail\n"
     "                         (headless)\n"
     "  --display 565|555      the pixel format of the headless display\n"
@@ -136,7 +137,8 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string sw = argv[i];
     static const char* const kHeadlessOnly[] = {"--step-ms", "--input", "--shot", "--fail", "--display",
-                                                "--accelerator", "--lose-surfaces", "--answer"};
+                                                "--accelerator", "--lose-surfaces", "--answer",
+                                                "--audio"};
     for (const char* only : kHeadlessOnly)
       if (headlessOnly.empty() && sw == only) headlessOnly = sw;
     auto value = [&]() -> const char* {
@@ -184,6 +186,8 @@ int main(int argc, char** argv) {
       size_t colon = v.find(':');
       if (colon == std::string::npos || colon + 1 >= v.size()) Usage("--shot needs F:FILE.png");
       ho.shots[Number(sw, v.substr(0, colon).c_str(), 1, 100000000)] = FromHere(v.substr(colon + 1));
+    } else if (sw == "--audio") {
+      ho.audioFile = FromHere(value());
     } else if (sw == "--log") {
       ho.logFile = so.logFile = FromHere(value());
     } else if (sw == "--fail") {
@@ -264,5 +268,12 @@ int main(int argc, char** argv) {
   int result = WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWDEFAULT);
   if (session) result = session->Finish(result);
   host::Install(nullptr);
+#ifdef __EMSCRIPTEN__
+  // In a page, main's return after the browser's frames reaches nobody: the end is told by exit, once the
+  // host has let go of the canvas, the keyboard and the audio output.
+  session.reset();
+  chosen.reset();
+  std::exit(result);
+#endif
   return result;
 }

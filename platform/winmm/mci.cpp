@@ -131,6 +131,12 @@ class Synth : public platform::MixerSource {
     mixer.Open();
     Synth* s = new Synth;
     s->settings_ = new_fluid_settings();
+    if (!s->settings_) {
+      // In the browser the synthesizer is a module of its own, which the page may not have loaded.
+      std::fprintf(stderr, "radire: no synthesizer; the game runs without music\n");
+      delete s;
+      return nullptr;
+    }
     fluid_settings_setnum(s->settings_, "synth.sample-rate", double(mixer.Rate()));
     fluid_settings_setnum(s->settings_, "synth.gain", kFullGain);
     fluid_settings_setstr(s->settings_, "player.timing-source", "sample");

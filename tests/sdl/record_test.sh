@@ -141,14 +141,19 @@ play() {
   # The stage runs once the ship's shots fly. A Return that came while the reveal ran was not taken: again
   # while the title stands.
   xdotool keydown --window "$id" space 2>/dev/null
-  i=0
-  until [ "$(count green)" -gt 0 ]; do
-    kill -0 $pid 2>/dev/null || break
+  i=0 shots=0
+  while kill -0 $pid 2>/dev/null; do
+    shots=$(count green)
+    [ "$shots" -gt 0 ] && break
     i=$((i + 1))
     [ $((i % 10)) -eq 0 ] && [ "$(count yellow)" -gt 1000 ] && k Return
     sleep 0.05
   done
-  [ "$(count green)" -gt 0 ] || { kill $pid; fail "$name: the stage did not start, or the ship does not shoot"; }
+  if [ "$shots" -eq 0 ]; then
+    kill $pid 2>/dev/null && fail "$name: the stage did not start, or the ship does not shoot"
+    wait $pid
+    fail "$name: the game ended with $? before its stage was seen"
+  fi
   # 32 frames of the stage, so that a checkpoint falls in it, the ship steered meanwhile; fewer when the
   # ship is shot down early and the picture stands still.
   n=0

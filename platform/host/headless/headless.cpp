@@ -25,6 +25,12 @@ std::string Hex(unsigned value) {
 HeadlessHost::HeadlessHost(const HeadlessOptions& options, uint32_t startTick)
     : options_(options), clock_(startTick) {
   if (!options_.logFile.empty()) std::ofstream(options_.logFile, std::ios::trunc);
+  if (!options_.audioFile.empty() && !(audioOut_ = std::fopen(options_.audioFile.c_str(), "wb")))
+    std::fprintf(stderr, "radire: cannot write the audio to %s\n", options_.audioFile.c_str());
+}
+
+HeadlessHost::~HeadlessHost() {
+  if (audioOut_) std::fclose(audioOut_);
 }
 
 uint32_t HeadlessHost::Ticks() {
@@ -138,6 +144,16 @@ void HeadlessHost::Presented() {
   ++presentations_;
   ++scriptFrame_;
   clock_ += options_.stepMs;
+  if (audioOut_ && audio_) {
+    // As much as the virtual time presented asks for, so a song keeps its length whatever the step.
+    audioMs_ += options_.stepMs;
+    int frames = int(audioMs_ * sampleRate_ / 1000 - audioFrames_);
+    std::vector<int16_t> samples(size_t(frames) * 2);
+    if (frames > 0 && PullAudio(samples.data(), frames)) {
+      std::fwrite(samples.data(), sizeof(int16_t), samples.size(), audioOut_);
+      audioFrames_ += frames;
+    }
+  }
   auto shot = options_.shots.find(presentations_);
   if (shot != options_.shots.end()) {
     if (frameWidth_ == 0 || !WritePng(shot->second, LastFrame(), frameWidth_, frameHeight_))
@@ -222,7 +238,7 @@ void HeadlessHost::SetJoystick(int id, const JoyReading& reading) {
 }
 
 bool HeadlessHost::OpenAudio(int* sampleRate, AudioCallback callback, void* user) {
-  *sampleRate = 44100;
+  *sampleRate = sampleRate_;
   audio_ = callback;
   audioUser_ = user;
   return true;

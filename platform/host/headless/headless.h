@@ -2,6 +2,7 @@
 // Tests drive it in-process through this interface as the --headless switches do from the command line.
 #pragma once
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -34,6 +35,7 @@ struct HeadlessOptions {
   int desktopBits = 32;
   int loseSurfacesAt = 0;  // presentation after which surfaces are lost (0: never)
   std::string logFile;
+  std::string audioFile;  // what is heard: 16-bit stereo at the mixer's rate, pulled as time passes
   std::map<int, std::string> shots;  // presentation number -> PNG file
   std::map<std::string, int> failures;  // function -> K-th call to fail (0: every call)
   std::string answer;  // message-box answer: "" (the default button), "ok", "yes", "no", "cancel"
@@ -42,6 +44,7 @@ struct HeadlessOptions {
 class HeadlessHost : public Host {
  public:
   explicit HeadlessHost(const HeadlessOptions& options = {}, uint32_t startTick = kStartTick);
+  ~HeadlessHost() override;
 
   uint32_t Ticks() override;
   int64_t WallClock() override;
@@ -126,6 +129,10 @@ class HeadlessHost : public Host {
   mutable std::vector<uint8_t> lastFrame_;
   mutable bool lastFrameStale_ = false;
   int frameWidth_ = 0, frameHeight_ = 0;
+  std::FILE* audioOut_ = nullptr;
+  int sampleRate_ = 44100;
+  int64_t audioFrames_ = 0;  // written to audioOut_ so far
+  int64_t audioMs_ = 0;      // virtual time presented so far
   bool windowOpen_ = false;
   bool cursorShown_ = true;
   bool clipped_ = false;

@@ -14,6 +14,9 @@
 #include "../headless/headless.h"
 #include "../mixer.h"
 #include "text_language.h"
+#ifdef __EMSCRIPTEN__
+#include "web.h"
+#endif
 
 namespace host {
 
@@ -57,6 +60,11 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   // Face buttons by position, whatever their labels say, so button 1 is the bottom one on every pad.
   SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+#ifdef __EMSCRIPTEN__
+  // The canvas's own 2-D drawing keeps the browser's frame rate where WebGL (on a software GL) falls short.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  const std::string at = "the page's canvas";
+#else
   const char* x = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   const bool hasX = x && *x, hasWayland = wayland && *wayland;
@@ -68,6 +76,7 @@ SdlHost::SdlHost(const SdlOptions& options, uint32_t startTick) : options_(optio
       startError_ = "no display could be opened: DISPLAY is not set (--headless runs without one)";
     SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX && hasWayland ? "x11,wayland" : hasWayland ? "wayland" : "x11");
   }
+#endif
   if (startError_.empty() && SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
     startError_ = "no display could be opened at " + at + ": " + SDL_GetError();
   if (!startError_.empty()) return;
@@ -125,7 +134,7 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
       switch (e.window.event) {
         case SDL_WINDOWEVENT_FOCUS_GAINED:
           focused_ = true;
-          *out = Event{EventType::Activate, paused_ ? 0 : 1};
+          *out = Event{EventType::Activate, paused_ || hidden_ ? 0 : 1};
           return true;
         case SDL_WINDOWEVENT_FOCUS_LOST:
           focused_ = false;
@@ -137,8 +146,22 @@ bool SdlHost::Translate(const SDL_Event& e, Event* out) {
           // any window manager, which places the window).
           return false;
         case SDL_WINDOWEVENT_CLOSE: *out = Event{EventType::Close}; return true;
-        case SDL_WINDOWEVENT_EXPOSED:
+#ifdef __EMSCRIPTEN__
+        // A hidden page stops as a window that lost the focus does.
+        case SDL_WINDOWEVENT_HIDDEN:
+          hidden_ = true;
+          *out = Event{EventType::Activate, 0};
+          return true;
         case SDL_WINDOWEVENT_SHOWN:
+          redraw_ = true;
+          if (!hidden_) return false;
+          hidden_ = false;
+          *out = Event{EventType::Activate, focused_ && !paused_ ? 1 : 0};
+          return true;
+#else
+        case SDL_WINDOWEVENT_SHOWN:
+#endif
+        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_RESTORED:
           redraw_ = true;
           return false;
@@ -237,6 +260,11 @@ void SdlHost::EnterFullScreen() {
 
 void SdlHost::SwitchFullScreen() {
   if (!window_) return;
+#ifdef __EMSCRIPTEN__
+  // The page's element goes full screen; the canvas keeps its 640 x 480 pixels.
+  web::SwitchFullScreen();
+  return;
+#endif
   uint32_t start = SDL_GetTicks();
   if (fullScreen_) {
     SDL_SetWindowFullscreen(window_, 0);
@@ -364,6 +392,13 @@ void SdlHost::SaveSettings() {
 }
 
 bool SdlHost::PollEvent(Event* event) {
+#ifdef __EMSCRIPTEN__
+  if (!closeTaken_ && web::CloseAsked()) {
+    closeTaken_ = true;
+    *event = Event{EventType::Close};
+    return true;
+  }
+#endif
   if (frameLimitReached_) {
     frameLimitReached_ = false;
     *event = Event{EventType::Close};
@@ -384,6 +419,11 @@ int SdlHost::Wait(int ms) {
   const uint32_t start = SDL_GetTicks();
   for (;;) {
     int slice = ms < 0 ? -1 : std::max(0, ms - int(SDL_GetTicks() - start));
+#ifdef __EMSCRIPTEN__
+    // The page's requests come by no event: look now and then.
+    if (!closeTaken_ && web::CloseAsked()) return 1;
+    slice = slice < 0 ? 100 : std::min(slice, 100);
+#endif
     if (noteUntil_) {
       int toNote = std::max(1, int(noteUntil_ - SDL_GetTicks()));
       slice = slice < 0 ? toNote : std::min(slice, toNote);
@@ -410,7 +450,15 @@ void SdlHost::OpenWindow(const WindowRequest& request) {
     windowW_ = settings_.windowWidth;
     windowH_ = settings_.windowHeight;
   }
+#ifdef __EMSCRIPTEN__
+  // The canvas keeps the picture's own size; the page scales it (and only a key or click may take the screen).
+  full = false;
+  windowW_ = request.clientWidth;
+  windowH_ = request.clientHeight;
+  Uint32 flags = SDL_WINDOW_SHOWN;
+#else
   Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | (request.minimized ? SDL_WINDOW_MINIMIZED : 0);
+#endif
   SDL_Rect place{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED), windowW_, windowH_};
   if (full) SDL_GetDisplayBounds(0, &place);
   window_ = SDL_CreateWindow(request.title.c_str(), place.x, place.y, place.w, place.h, flags);
@@ -510,6 +558,12 @@ void SdlHost::Present(const uint16_t* pixels, int width, int height, int pitch, 
 }
 
 void SdlHost::WaitForSync(bool presented) {
+#ifdef __EMSCRIPTEN__
+  // The browser paces the frames (and its display's rate is the game's).
+  (void)presented;
+  web::NextFrame();
+  return;
+#endif
   if (!options_.vsync) {
     // Nothing paces an unchanged frame then: a millisecond keeps the loop from polling the display flat out.
     if (!presented) SDL_Delay(1);

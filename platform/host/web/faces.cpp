@@ -1,5 +1,7 @@
 // Faces by family name in the browser: the packaged IPA faces, by the names fontconfig knows them by.
+#include <emscripten.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include "gdi/font.h"
 
@@ -20,11 +22,19 @@ constexpr PackagedFace kFaces[] = {
     {"serif", "/fonts/ipam.ttf"},       {"monospace", "/fonts/ipag.ttf"},
 };
 
+// The page fetches a face from the site the first time it is asked for (most pages need one or two of
+// them); 1 when the file is there now. Under node the faces are there from the start.
+EM_ASYNC_JS(int, FetchFace, (const char* path), {
+  if (!Module.radirePage) return 0;
+  return await Module.radirePage.fetchFace(Module, UTF8ToString(path));
+});
+
 }  // namespace
 
 bool FindFaceFile(const char* family, std::string* path, int* index) {
   for (const PackagedFace& face : kFaces) {
     if (strcasecmp(face.family, family) == 0) {
+      if (access(face.file, R_OK) != 0 && !FetchFace(face.file)) return false;
       *path = face.file;
       *index = 0;
       return true;

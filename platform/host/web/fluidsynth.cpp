@@ -97,8 +97,12 @@ int CallWithString(const char* function, int handle, const char* text, int extra
 
 extern "C" {
 
-// Its log goes to the browser's console; only our own silence of it is kept.
-fluid_log_function_t fluid_set_log_function(int, fluid_log_function_t, void*) { return nullptr; }
+// Only silence crosses over: a function of ours cannot be called from the other module. Its log would
+// otherwise go to the console, with errors about stubs of its own that it reports on every soundfont.
+fluid_log_function_t fluid_set_log_function(int level, fluid_log_function_t, void*) {
+  FsCall("fluid_set_log_function", level, 0, 0);
+  return nullptr;
+}
 
 fluid_settings_t* new_fluid_settings(void) { return Pointer<fluid_settings_t>(FsCall("new_fluid_settings", 0, 0, 0)); }
 void delete_fluid_settings(fluid_settings_t* settings) { FsCall("delete_fluid_settings", Handle(settings), 0, 0); }
