@@ -32,13 +32,6 @@ KNOWN_DIFFERENCES = [
     (r"sound", r"wine.*",
      "wine: Wine here has no audio device: DirectSoundCreate fails, the library marks sound unavailable and "
      "LoadObject answers 0; the volume, pan and frequency answers are compared on the stand-in only"),
-    (r"bezier-[14]", r"wine.*",
-     "open: PolyBezier draws the polyline FlattenPath gives; Wine's points are those of halving each curve at "
-     "t = 1/2 in 1/16-pixel fixed point with rounded midpoints (that reproduces every point of 55 curves "
-     "measured), but when it stops halving is not yet known: no distance or length threshold fits (a piece "
-     "318 px long and 1.9 px off its chord is kept, pieces 35 px long and 0.1 px off are halved) and a "
-     "mirrored curve is halved more at its start than at its end. The stand-in cuts each curve into even "
-     "pieces about 3 px of its control polygon long, so some pixels of the curve lie elsewhere"),
 ]
 
 
