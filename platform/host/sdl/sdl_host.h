@@ -115,8 +115,8 @@ class SdlHost : public Host {
   int presentations_ = 0;
   bool frameLimitReached_ = false;  // the close it asks for is still to be taken
   bool focused_ = true;
-  bool hidden_ = false;
-  bool closeTaken_ = false;  // the page's request to end has been passed on  // the page is not shown (another tab, a minimized browser)
+  bool hidden_ = false;      // the page is not shown (another tab, a minimized browser)
+  bool closeTaken_ = false;  // the page's request to end has been passed on
   bool paused_ = false;
   OverlayText words_;
   SDL_Texture* pauseWords_ = nullptr;
