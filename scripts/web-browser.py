@@ -365,6 +365,9 @@ def main_session():
                 say("music: the audio output's peak over 120 frames is %.3f" % peak)
             else:
                 fail("the music is silent (peak %.5f over 120 frames)" % peak)
+        elif os.path.isdir(os.path.join(SITE, "music")):
+            fail("the site has its music, but the page did not start it: " + d.execute_script(
+                "return (radire.notes.find((n) => n.kind === 'music') || {}).text || radire.music"))
         else:
             say("music: not in this build (" + d.execute_script(
                 "return (radire.notes.find((n) => n.kind === 'music') || {}).text || radire.music") + ")")
