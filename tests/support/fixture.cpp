@@ -65,8 +65,14 @@ RunResult RunProgram(const std::string& arguments, const std::string& program) {
   std::string log = std::filesystem::current_path().string() + "/run.log";
   std::string out = std::filesystem::current_path().string() + "/run.out";
   std::filesystem::remove(log);
+  // Without the data files beside it the program works in its data home: the test's own, not the user's,
+  // which tests running at the same time would share (zqt.sss, the kept replays).
+  std::string home;
+  if (!std::getenv("XDG_DATA_HOME"))
+    home = "XDG_DATA_HOME='" + std::filesystem::current_path().string() + "/data-home' ";
   // A run that hangs is ended and fails, rather than stalling the suite.
-  std::string command = "timeout -k 10 300 '" + exe + "' --log '" + log + "' " + arguments + " >'" + out + "' 2>&1";
+  std::string command =
+      home + "timeout -k 10 300 '" + exe + "' --log '" + log + "' " + arguments + " >'" + out + "' 2>&1";
   int status = std::system(command.c_str());
   RunResult r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
