@@ -22,10 +22,7 @@ start() {  # $1: the name of the run; the sound goes to $1.raw, what it says to 
   SDL_DISKAUDIOFILE="$work/$1.raw" "$bin" --window --no-vsync >"$work/$1.out" 2>&1 &
   pid=$!
   wait_window $pid || fail "no window titled Radire: $(cat "$work/$1.out")"
-  # SDL may replace its first window when the renderer starts: the one that stays takes the keys.
-  sleep 0.5
-  wait_window $pid
-  xdotool windowfocus --sync "$id" 2>/dev/null
+  focus_window $pid
 }
 stop() {
   xdotool key --window "$id" Escape 2>/dev/null  # the window may be gone before the key is let go

@@ -23,9 +23,9 @@ source "$(dirname "$0")/window.sh"
 pid=$!
 wait_window $pid
 [ -n "$id" ] || { kill $pid; fail "no window titled Radire"; }
-xdotool windowfocus --sync "$id" 2>/dev/null
+focus_window $pid
 k() { xdotool key --window "$id" "$@"; }
-sleep 1; k Return; sleep 0.8
+k Return; sleep 0.8
 for i in $(seq 1 12); do
   xdotool keydown --window "$id" space Left; sleep 0.$((RANDOM % 4 + 1))
   xdotool keyup --window "$id" Left; xdotool keydown --window "$id" Right; sleep 0.$((RANDOM % 4 + 1))
@@ -78,8 +78,8 @@ cat "$work/r1.out"
 pid=$!
 wait_window $pid
 [ -n "$id" ] || { kill $pid; fail "no window for the replay"; }
-xdotool windowfocus --sync "$id" 2>/dev/null
-sleep 1; k p
+focus_window $pid
+k p
 until [ "$(white)" -gt 3000 ]; do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 "$screen_picture" "$work/held1.png" >/dev/null; sleep 1; "$screen_picture" "$work/held2.png" >/dev/null
 cmp -s "$work/held1.png" "$work/held2.png" || { kill $pid; fail "the replay ran on under PAUSE"; }

@@ -19,3 +19,12 @@ release_keys() {
   xdotool keyup Escape Tab Return space Left Right Up p 2>/dev/null
   return 0
 }
+
+# focus_window PID: gives the focus to the window that stands once SDL's renderer has started. Focus given to
+# a first window SDL then replaces is lost with it, and the game, told of that loss, stops as a window in the
+# background does.
+focus_window() {
+  sleep 1
+  wait_window "$1" && xdotool windowfocus --sync "$id" 2>/dev/null
+  return 0
+}
