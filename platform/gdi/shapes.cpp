@@ -247,9 +247,10 @@ void FillPolygon(const Canvas& c, const POINT* p, int n, const Brush& brush) {
 constexpr int kMaxPolygonPoints = 64;
 
 // Bezier curves are flattened the way Windows' GDI does it, so curves land on the same pixels: the curve is
-// halved at t = 1/2 in 1/16-pixel fixed point, depth first and at most 8 times, until a piece is flat. A piece is flat when its control points lie between its ends along its major axis and within
-// a pixel of a walk from its start that moves the minor axis by a fixed whole number of sixteenths for each
-// whole pixel of the major axis; `emit` gets the end of each flat piece, rounded to the pixel.
+// halved at t = 1/2 in 1/16-pixel fixed point, depth first and at most 8 times, until a piece is flat. A
+// piece is flat when its control points lie between its ends along its major axis and within a pixel of a
+// walk from its start that moves the minor axis by a fixed whole number of sixteenths for each whole pixel
+// of the major axis; `emit` gets the end of each flat piece, rounded to the pixel.
 struct Fixed {
   int64_t x, y;
 };

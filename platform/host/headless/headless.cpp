@@ -148,10 +148,12 @@ void HeadlessHost::Presented() {
     // As much as the virtual time presented asks for, so a song keeps its length whatever the step.
     audioMs_ += options_.stepMs;
     int frames = int(audioMs_ * sampleRate_ / 1000 - audioFrames_);
-    std::vector<int16_t> samples(size_t(frames) * 2);
-    if (frames > 0 && PullAudio(samples.data(), frames)) {
-      std::fwrite(samples.data(), sizeof(int16_t), samples.size(), audioOut_);
-      audioFrames_ += frames;
+    if (frames > 0) {
+      if (audioSamples_.size() < size_t(frames) * 2) audioSamples_.resize(size_t(frames) * 2);
+      if (PullAudio(audioSamples_.data(), frames)) {
+        std::fwrite(audioSamples_.data(), sizeof(int16_t), size_t(frames) * 2, audioOut_);
+        audioFrames_ += frames;
+      }
     }
   }
   auto shot = options_.shots.find(presentations_);

@@ -133,6 +133,7 @@ class HeadlessHost : public Host {
   int sampleRate_ = 44100;
   int64_t audioFrames_ = 0;  // written to audioOut_ so far
   int64_t audioMs_ = 0;      // virtual time presented so far
+  std::vector<int16_t> audioSamples_;  // kept from frame to frame, so a frame allocates nothing
   bool windowOpen_ = false;
   bool cursorShown_ = true;
   bool clipped_ = false;
